@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "TDateTime.h"
+#include "TMatch.h"
+#include "TShellInfo.h"
+
+// One searched file and the matches recorded in it.
+class TFileData {
+public:
+    enum : uint8_t { Unknown = 0, Text = 1, Binary = 2 };
+
+    // Reads the directory entry `name` in `folder`: paths, type name and icon from `shell`,
+    // date, size, the last byte and the text/binary class from the file's first 1025 bytes.
+    // A file that cannot be opened keeps FileType 0, Size 0 and Date 0.
+    TFileData(const std::string& folder, const std::string& name, TShellInfo& shell);
+    // The copy a re-search scans: every field but the matches, and it takes over the icon.
+    explicit TFileData(TFileData& source);
+    TFileData(const TFileData&) = delete;
+    TFileData& operator=(const TFileData&) = delete;
+
+    // True when the file cannot be opened any more or differs in any way from when it was
+    // read: its full-precision modification time, its size, or its identity (inode).
+    bool IsFileChanged() const;
+
+    std::string Folder;
+    std::string FileName;
+    std::string Extension;
+    std::string PathWithoutExt;
+    std::string TypeName;
+    std::string FullPath;
+    std::unique_ptr<TFileIcon> Icon;
+    int64_t Size = 0;
+    TDateTime Date;
+    uint8_t FileType = Unknown;
+    TMatchList Matches;
+    bool EndsWithNewline = false;
+    bool InZip = false;
+    std::string ZipName;
+
+    // What IsFileChanged compares against: the file's state when the record was made.
+    int64_t ModifiedNs = 0;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+};
