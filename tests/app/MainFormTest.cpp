@@ -14,6 +14,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Quarnel 2.3 "));
+        // Set QUARNEL_SCREENSHOT_DIR to look at the window as a person would.
+        if (const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR"); !dir.isEmpty())
+            QVERIFY(form.grab().save(dir + QStringLiteral("/main-window.png")));
         QVERIFY(form.close());
         QVERIFY(!form.isVisible());
     }

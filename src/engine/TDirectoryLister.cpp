@@ -1,0 +1,86 @@
+#include "engine/TDirectoryLister.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+int CompareNoCase(const std::string& a, const std::string& b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x -= 'a' - 'A';
+        if (y >= 'a' && y <= 'z')
+            y -= 'a' - 'A';
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+} // namespace
+
+bool TDirectoryLister::List(const std::string& folder, std::vector<TDirEntry>& entries)
+{
+    entries.clear();
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (!entry) {
+            ok = errno == 0;
+            break;
+        }
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        TDirEntry item;
+        item.Name = entry->d_name;
+        item.Inode = entry->d_ino;
+        const unsigned char type = entry->d_type;
+        if (type == DT_DIR) {
+            item.IsFolder = true;
+            struct stat info {};
+            if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                item.Device = info.st_dev;
+                item.Inode = info.st_ino;
+            }
+        } else if (type == DT_LNK || type == DT_UNKNOWN) {
+            struct stat info {};
+            if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                info = {};
+            if (S_ISLNK(info.st_mode)) {
+                item.IsLink = true;
+                // A link is what it points to; a dangling link is a file that cannot be opened.
+                if (fstatat(fd, entry->d_name, &info, 0) != 0)
+                    info = {};
+            }
+            item.IsFolder = S_ISDIR(info.st_mode);
+            item.Device = info.st_dev;
+            item.Inode = info.st_ino;
+        }
+        entries.push_back(std::move(item));
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const TDirEntry& a, const TDirEntry& b) { return CompareNoCase(a.Name, b.Name) < 0; });
+    return ok;
+}

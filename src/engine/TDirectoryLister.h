@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One entry of a folder as the walk sees it.
+struct TDirEntry {
+    std::string Name;
+    bool IsFolder = false;   // a folder, or a link to one
+    bool IsLink = false;     // the entry itself is a symbolic link
+    uint64_t Device = 0;     // of the entry's target, for loop detection
+    uint64_t Inode = 0;
+};
+
+// Lists a folder in a stable order: names compared without regard to ASCII case, then byte by
+// byte, so that every run on the same tree visits files in the same order.
+class TDirectoryLister {
+public:
+    // False when the folder cannot be opened or read; `entries` then holds what was read.
+    static bool List(const std::string& folder, std::vector<TDirEntry>& entries);
+};
