@@ -138,6 +138,19 @@ std::string TDateFormat::Format(TDateTime date) const
     return text;
 }
 
+std::string TDateFormat::FormatDateTime(TDateTime value) const
+{
+    std::string text = Format(value);
+    int hour, minute, second;
+    value.DecodeTime(hour, minute, second);
+    if (hour != 0 || minute != 0 || second != 0) {
+        char time[16];
+        std::snprintf(time, sizeof time, " %02d:%02d:%02d", hour, minute, second);
+        text += time;
+    }
+    return text;
+}
+
 bool TDateFormat::Parse(std::string_view text, TDateTime& date) const
 {
     while (!text.empty() && text.front() == ' ')

@@ -31,6 +31,9 @@ public:
 
     // The date part of the value, e.g. "07/03/2024".
     std::string Format(TDateTime date) const;
+    // The date, a blank and the time as hours, minutes and seconds (24-hour clock); the time
+    // is left out when it is exactly midnight. This is how file dates are shown.
+    std::string FormatDateTime(TDateTime value) const;
     // Parses a date written in this format; two-digit years are taken as 19xx and 20xx by a
     // 50-year window. False for anything that is not a valid calendar date.
     bool Parse(std::string_view text, TDateTime& date) const;
