@@ -57,6 +57,12 @@ public:
 
 private:
     bool FillBuffer();
+    int ReadTextLine(std::string_view& line);
+    int ReadBlock(std::string_view& line);
+    std::size_t NextLineFeed();
+    uint64_t WindowMask(std::size_t at) const;
+    bool Flush();
+    void Reset();
 
     int Fd = -1;
     bool Opened = false;
@@ -70,4 +76,10 @@ private:
     std::size_t Begin = 0;   // first unread byte in Buffer
     std::size_t End = 0;     // one past the last valid byte in Buffer
     std::string BlockLine;   // the reduced block of block mode
+    // The line feeds of a 64-byte window of Buffer, one bit a byte, found in one pass so that
+    // short lines do not cost a memchr call each. Bits before Begin are cleared; the window is
+    // dropped whenever the buffer moves or Begin jumps.
+    std::size_t MaskAt = 0;
+    uint64_t Mask = 0;
+    bool MaskValid = false;
 };

@@ -1,0 +1,477 @@
+#include "engine/TOpenFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Reads are made in large pieces so that a line costs a few instructions, not a system call.
+// Small files get a buffer of their own size (plus the byte that lets the end be seen) so that
+// opening many tiny files does not clear a quarter of a megabyte each time.
+constexpr std::size_t ReadBufferSize = 256 * 1024;
+constexpr std::size_t MinBufferSize = 4096;
+constexpr std::size_t WriteBufferSize = 64 * 1024;
+// A line longer than this comes in pieces of this size: the length must fit the int that
+// ReadLine returns, and a file without line ends must not take all the memory there is.
+constexpr std::size_t MaxBufferSize = std::size_t{1} << 30;
+
+bool KeptInBlock(unsigned char c)
+{
+    return (c >= 32 && c <= 127) || c >= 192;
+}
+
+constexpr std::size_t WindowSize = 64;
+
+// Bit i is set when p[i] is a line feed; all 64 bytes must be readable.
+uint64_t LineFeedBits(const char* p)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    uint64_t bits = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)))) << (16 * i);
+    }
+    return bits;
+#else
+    uint64_t bits = 0;
+    for (std::size_t i = 0; i < WindowSize; ++i)
+        bits |= static_cast<uint64_t>(p[i] == '\n') << i;
+    return bits;
+#endif
+}
+
+std::size_t CountLineFeeds(const char* p, std::size_t size)
+{
+    std::size_t count = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (size >= 16) {
+        // Byte counters take at most 255 rounds before they are summed.
+        const std::size_t rounds = std::min<std::size_t>(size / 16, 255);
+        __m128i counters = zero;
+        for (std::size_t i = 0; i < rounds; ++i, p += 16)
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+        const __m128i sums = _mm_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+        size -= rounds * 16;
+    }
+#endif
+    for (std::size_t i = 0; i < size; ++i)
+        count += p[i] == '\n';
+    return count;
+}
+
+bool Within(const char* p, const char* first, const char* last)
+{
+    const auto value = reinterpret_cast<std::uintptr_t>(p);
+    return value >= reinterpret_cast<std::uintptr_t>(first) && value <= reinterpret_cast<std::uintptr_t>(last);
+}
+
+} // namespace
+
+TOpenFile::~TOpenFile()
+{
+    if (Fd >= 0)
+        CloseFile();
+}
+
+void TOpenFile::Reset()
+{
+    Fd = -1;
+    Opened = false;
+    Writing = false;
+    TextMode = true;
+    EndFlag = false;
+    AtEof = false;
+    WriteFailed = false;
+    LastEnd = LineEnd::None;
+    Begin = 0;
+    End = 0;
+    MaskValid = false;
+}
+
+bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int fileType)
+{
+    if (Fd >= 0)
+        CloseFile();
+    Reset();
+    TextMode = fileType == 1;
+    EndFlag = endsWithNewline;
+
+    // O_NONBLOCK keeps a FIFO that carries a file's name from blocking the open; anything that
+    // is not a regular file is then refused, since reading it might never end.
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
+    // cost two more system calls for every file searched.
+
+    const auto size = static_cast<uint64_t>(info.st_size);
+    const std::size_t wanted = size + 1 >= ReadBufferSize ? ReadBufferSize
+                                                          : std::max<std::size_t>(MinBufferSize, size + 1);
+    if (Buffer.size() < wanted)
+        Buffer.resize(wanted);
+    if (size > ReadBufferSize)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    Fd = fd;
+    Opened = true;
+    return true;
+}
+
+bool TOpenFile::OpenWrite(const std::string& path)
+{
+    if (Fd >= 0)
+        CloseFile();
+    Reset();
+    Writing = true;
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        WriteFailed = true;
+        return false;
+    }
+    if (Buffer.size() < WriteBufferSize)
+        Buffer.resize(WriteBufferSize);
+    Fd = fd;
+    Opened = true;
+    return true;
+}
+
+bool TOpenFile::FillBuffer()
+{
+    if (AtEof)
+        return false;
+    MaskValid = false;
+    if (Begin == End) {
+        Begin = End = 0;
+    } else if (Begin > 0) {
+        // What is left is part of one line (or of one block): move it to the front.
+        std::memmove(Buffer.data(), Buffer.data() + Begin, End - Begin);
+        End -= Begin;
+        Begin = 0;
+    }
+    if (End == Buffer.size()) {
+        const std::size_t grown = std::min(Buffer.size() * 2, MaxBufferSize);
+        if (grown <= Buffer.size())
+            return false;
+        try {
+            Buffer.resize(grown);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    ssize_t got;
+    do
+        got = ::read(Fd, Buffer.data() + End, Buffer.size() - End);
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        // A read error ends the file as the end of the data does: the lines read so far stand.
+        AtEof = true;
+        return false;
+    }
+    End += static_cast<std::size_t>(got);
+    return true;
+}
+
+int TOpenFile::ReadLine(std::string& line)
+{
+    std::string_view view;
+    const int length = ReadLine(view);
+    if (length == EndOfLines)
+        line.clear();
+    else
+        line.assign(view.data(), view.size());
+    return length;
+}
+
+int TOpenFile::ReadLine(std::string_view& line)
+{
+    if (MaskValid) {
+        // The common case, kept free of calls: the next line feed lies in the current window
+        // or in one of the whole windows after it.
+        uint64_t mask = Mask;
+        std::size_t at = MaskAt;
+        while (mask == 0 && at + 2 * WindowSize <= End) {
+            at += WindowSize;
+            mask = LineFeedBits(Buffer.data() + at);
+        }
+        MaskAt = at;
+        Mask = mask;
+        if (mask != 0) {
+            const std::size_t lf = at + static_cast<std::size_t>(std::countr_zero(mask));
+            Mask = mask & (mask - 1);
+            const char* start = Buffer.data() + Begin;
+            std::size_t length = lf - Begin;
+            Begin = lf + 1;
+            if (length > 0 && start[length - 1] == '\r') {
+                --length;
+                LastEnd = LineEnd::CRLF;
+            } else {
+                LastEnd = LineEnd::LF;
+            }
+            line = std::string_view(start, length);
+            return static_cast<int>(length);
+        }
+    }
+    line = {};
+    if (!Opened || Writing)
+        return EndOfLines;
+    return TextMode ? ReadTextLine(line) : ReadBlock(line);
+}
+
+uint64_t TOpenFile::WindowMask(std::size_t at) const
+{
+    const char* p = Buffer.data() + at;
+    if (End - at >= WindowSize)
+        return LineFeedBits(p);
+    uint64_t bits = 0;
+    const char* stop = Buffer.data() + End;
+    for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<std::size_t>(stop - q)))); ++q)
+        bits |= uint64_t{1} << (q - p);
+    return bits;
+}
+
+// The offset of the first line feed at or after Begin, or npos when none is buffered.
+std::size_t TOpenFile::NextLineFeed()
+{
+    if (!MaskValid) {
+        MaskAt = Begin;
+        Mask = Begin < End ? WindowMask(Begin) : 0;
+        MaskValid = true;
+    }
+    while (Mask == 0) {
+        if (MaskAt + WindowSize >= End)
+            return std::string::npos;
+        MaskAt += WindowSize;
+        Mask = WindowMask(MaskAt);
+    }
+    return MaskAt + static_cast<std::size_t>(std::countr_zero(Mask));
+}
+
+int TOpenFile::ReadTextLine(std::string_view& line)
+{
+    for (;;) {
+        const std::size_t lf = NextLineFeed();
+        if (lf != std::string::npos) {
+            const char* start = Buffer.data() + Begin;
+            std::size_t length = lf - Begin;
+            Mask &= Mask - 1;
+            Begin = lf + 1;
+            if (length > 0 && start[length - 1] == '\r') {
+                --length;
+                LastEnd = LineEnd::CRLF;
+            } else {
+                LastEnd = LineEnd::LF;
+            }
+            line = std::string_view(start, length);
+            return static_cast<int>(length);
+        }
+        if (FillBuffer())
+            continue;
+
+        MaskValid = false;
+        LastEnd = LineEnd::None;
+        if (!AtEof) {
+            // A line longer than the largest buffer: hand over what is buffered as one piece.
+            line = std::string_view(Buffer.data() + Begin, End - Begin);
+            Begin = End;
+            return static_cast<int>(line.size());
+        }
+        if (Begin < End) {
+            // The last line has no line feed. It is returned whatever the end flag says, so
+            // that a file which lost its final line feed since it was classified loses no text.
+            line = std::string_view(Buffer.data() + Begin, End - Begin);
+            Begin = End;
+            EndFlag = true;
+            return static_cast<int>(line.size());
+        }
+        // Nothing after the last line feed: one empty line unless the end flag is already set.
+        if (EndFlag)
+            return EndOfLines;
+        EndFlag = true;
+        return 0;
+    }
+}
+
+int TOpenFile::ReadBlock(std::string_view& line)
+{
+    while (End - Begin < BlockSize && FillBuffer()) {
+    }
+    const std::size_t taken = std::min(BlockSize, End - Begin);
+    LastEnd = LineEnd::None;
+    if (taken == 0)
+        return EndOfLines;
+    BlockLine.resize(BlockSize);
+    const char* block = Buffer.data() + Begin;
+    char* out = BlockLine.data();
+    std::size_t kept = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Whole runs of kept or of dropped bytes, common in binary files, are handled 16 at a time.
+    const __m128i above31 = _mm_set1_epi8(31);
+    const __m128i aboveMinus65 = _mm_set1_epi8(-65);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= taken; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
+        // As signed bytes, 32-127 are those above 31 and 192-255 are -64 to -1.
+        const __m128i keep = _mm_or_si128(_mm_cmpgt_epi8(chunk, above31),
+                                          _mm_and_si128(_mm_cmpgt_epi8(chunk, aboveMinus65), _mm_cmplt_epi8(chunk, zero)));
+        const int bits = _mm_movemask_epi8(keep);
+        if (bits == 0xffff) {
+            std::memcpy(out + kept, block + i, 16);
+            kept += 16;
+        } else if (bits != 0) {
+            for (std::size_t j = i; j < i + 16; ++j) {
+                out[kept] = block[j];
+                kept += KeptInBlock(static_cast<unsigned char>(block[j]));
+            }
+        }
+    }
+#endif
+    for (; i < taken; ++i) {
+        // Every byte is stored, and only the kept ones advance the end: no branch to mispredict.
+        out[kept] = block[i];
+        kept += KeptInBlock(static_cast<unsigned char>(block[i]));
+    }
+    BlockLine.resize(kept);
+    Begin += taken;
+    line = BlockLine;
+    return static_cast<int>(BlockLine.size());
+}
+
+std::string_view TOpenFile::BufferedText()
+{
+    if (!Opened || Writing || !TextMode)
+        return {};
+    std::size_t searched = 0;
+    while (!AtEof) {
+        const std::size_t available = End - Begin;
+        if (std::memchr(Buffer.data() + Begin + searched, '\n', available - searched))
+            break;
+        searched = available;
+        if (!FillBuffer())
+            break;
+    }
+    return std::string_view(Buffer.data() + Begin, End - Begin);
+}
+
+int TOpenFile::SkipLinesBefore(const char* lineStart)
+{
+    if (!Opened || Writing || !TextMode)
+        return 0;
+    const char* start = Buffer.data() + Begin;
+    if (!lineStart || !Within(lineStart, start, Buffer.data() + End))
+        return 0;
+    const std::size_t span = static_cast<std::size_t>(lineStart - start);
+    const void* last = memrchr(start, '\n', span);
+    if (!last)
+        return 0;
+    const char* lastLf = static_cast<const char*>(last);
+    const int skipped = static_cast<int>(CountLineFeeds(start, static_cast<std::size_t>(lastLf - start)) + 1);
+    LastEnd = lastLf > start && lastLf[-1] == '\r' ? LineEnd::CRLF : LineEnd::LF;
+    Begin = static_cast<std::size_t>(lastLf + 1 - Buffer.data());
+    MaskValid = false;
+    return skipped;
+}
+
+bool TOpenFile::Flush()
+{
+    const char* data = Buffer.data();
+    std::size_t left = End;
+    while (left > 0 && !WriteFailed) {
+        const ssize_t done = ::write(Fd, data, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            WriteFailed = true;
+            break;
+        }
+        data += done;
+        left -= static_cast<std::size_t>(done);
+    }
+    End = 0;
+    return !WriteFailed;
+}
+
+bool TOpenFile::WriteText(std::string_view text)
+{
+    if (!Opened || !Writing || WriteFailed)
+        return false;
+    if (text.size() > Buffer.size() - End) {
+        if (!Flush())
+            return false;
+        if (text.size() >= Buffer.size()) {
+            // Too big to buffer: write it straight through.
+            std::size_t left = text.size();
+            const char* data = text.data();
+            while (left > 0) {
+                const ssize_t done = ::write(Fd, data, left);
+                if (done < 0 && errno == EINTR)
+                    continue;
+                if (done <= 0) {
+                    WriteFailed = true;
+                    return false;
+                }
+                data += done;
+                left -= static_cast<std::size_t>(done);
+            }
+            return true;
+        }
+    }
+    std::memcpy(Buffer.data() + End, text.data(), text.size());
+    End += text.size();
+    return true;
+}
+
+bool TOpenFile::WriteLine(std::string_view text)
+{
+    const bool wrote = WriteText(text);
+    return WriteText("\n") && wrote;
+}
+
+bool TOpenFile::CloseFile()
+{
+    if (Fd < 0) {
+        // A file that never opened: nothing was written, so a writer reports failure.
+        Reset();
+        return false;
+    }
+    bool ok = true;
+    if (Writing) {
+        ok = Flush();
+        // A failed close can be the first report of a write that did not reach the disk (on
+        // network file systems); even an interrupted close leaves that unknown, so it counts
+        // as a failure.
+        if (::close(Fd) != 0)
+            ok = false;
+    } else {
+        ::close(Fd);
+    }
+    Reset();
+    return ok;
+}

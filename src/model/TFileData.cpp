@@ -1,0 +1,162 @@
+#include "model/TFileData.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+// The class of a file is decided by its first bytes; a file whose first line is longer than
+// this is taken for binary.
+constexpr std::size_t ClassifiedBytes = 1025;
+constexpr std::size_t MaxTypeNameLength = 79;
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+}
+
+// The name before its first dot. Dots that begin the name (".bashrc") belong to it, so that
+// the work and backup files of a dot-file are named after it and not all called ".bak".
+std::string NameBeforeFirstDot(const std::string& name)
+{
+    const std::size_t first = name.find_first_not_of('.');
+    if (first == std::string::npos)
+        return name;
+    return name.substr(0, name.find('.', first));
+}
+
+// Line feed or carriage return first: text. A control byte that no text holds first: binary.
+// Tab, form feed and the bytes from 16 on decide nothing. Undecided counts as binary, which
+// includes an empty file.
+uint8_t Classify(const unsigned char* bytes, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char c = bytes[i];
+        if (c == 10 || c == 13)
+            return TFileData::Text;
+        if (c <= 8 || c == 11 || c == 14 || c == 15)
+            return TFileData::Binary;
+    }
+    return TFileData::Binary;
+}
+
+// Reads up to `size` bytes at `offset`, going on after short reads; the count read, or -1.
+ssize_t ReadAt(int fd, unsigned char* buffer, std::size_t size, off_t offset)
+{
+    std::size_t total = 0;
+    while (total < size) {
+        const ssize_t got = ::pread(fd, buffer + total, size - total, offset + static_cast<off_t>(total));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        total += static_cast<std::size_t>(got);
+    }
+    return static_cast<ssize_t>(total);
+}
+
+// Opens for reading without waiting: a FIFO named like a file must not stop the search.
+int OpenForProbe(const std::string& path)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int64_t ModifiedNanoseconds(const struct stat& info)
+{
+    return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+} // namespace
+
+TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell)
+    : Folder(folder), FileName(name)
+{
+    FullPath = JoinPath(Folder, FileName);
+    const std::size_t lastDot = FileName.rfind('.');
+    if (lastDot != std::string::npos)
+        Extension = FileName.substr(lastDot);
+    PathWithoutExt = JoinPath(Folder, NameBeforeFirstDot(FileName));
+
+    TypeName = shell.TypeName(FullPath);
+    if (TypeName.size() > MaxTypeNameLength)
+        TypeName.resize(MaxTypeNameLength);
+    Icon = shell.Icon(FullPath);
+
+    const int fd = OpenForProbe(FullPath);
+    if (fd < 0)
+        return;
+    struct stat info;
+    // Only a regular file is read: a FIFO or a device could block or never end. Such an entry
+    // stays Unknown, like one that cannot be opened.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return;
+    }
+
+    Date = TDateTime::FromTimeT(info.st_mtim.tv_sec);
+    ModifiedNs = ModifiedNanoseconds(info);
+    Device = static_cast<uint64_t>(info.st_dev);
+    Inode = static_cast<uint64_t>(info.st_ino);
+
+    unsigned char head[ClassifiedBytes];
+    const ssize_t headCount = ReadAt(fd, head, sizeof head, 0);
+    if (headCount < 0) {
+        ::close(fd);
+        return;
+    }
+    Size = static_cast<int64_t>(info.st_size);
+
+    if (static_cast<std::size_t>(headCount) < sizeof head) {
+        // The first read reached the end: its last byte is the file's last byte.
+        EndsWithNewline = headCount > 0 && head[headCount - 1] == 10;
+    } else {
+        unsigned char last = 0;
+        const ssize_t got = Size > 0 ? ReadAt(fd, &last, 1, static_cast<off_t>(Size - 1)) : 0;
+        if (got < 0) {
+            ::close(fd);
+            return;
+        }
+        EndsWithNewline = got == 1 && last == 10;
+    }
+    ::close(fd);
+
+    FileType = Classify(head, static_cast<std::size_t>(headCount));
+}
+
+TFileData::TFileData(TFileData& source)
+    : Folder(source.Folder), FileName(source.FileName), Extension(source.Extension),
+      PathWithoutExt(source.PathWithoutExt), TypeName(source.TypeName), FullPath(source.FullPath),
+      Icon(std::move(source.Icon)), Size(source.Size), Date(source.Date), FileType(source.FileType),
+      EndsWithNewline(source.EndsWithNewline), InZip(source.InZip), ZipName(source.ZipName),
+      ModifiedNs(source.ModifiedNs), Device(source.Device), Inode(source.Inode)
+{
+}
+
+bool TFileData::IsFileChanged() const
+{
+    const int fd = OpenForProbe(FullPath);
+    if (fd < 0)
+        return true;
+    struct stat info;
+    const bool statted = ::fstat(fd, &info) == 0;
+    ::close(fd);
+    if (!statted || !S_ISREG(info.st_mode))
+        return true;
+    return ModifiedNanoseconds(info) != ModifiedNs || static_cast<int64_t>(info.st_size) != Size
+        || static_cast<uint64_t>(info.st_ino) != Inode || static_cast<uint64_t>(info.st_dev) != Device;
+}
