@@ -70,17 +70,23 @@ TDateTime TDateTime::DatePart() const
 
 int32_t TDateTime::DayNumber() const
 {
-    return static_cast<int32_t>(std::floor(Days));
+    const double days = std::floor(Days);
+    return days >= -2147483648.0 && days <= 2147483647.0 ? static_cast<int32_t>(days) : 0;
 }
 
 void TDateTime::DecodeDate(int& year, int& month, int& day) const
 {
-    CivilFromDays(static_cast<int64_t>(std::floor(Days)) - UnixEpochOffsetDays, year, month, day);
+    // Values outside the years 1 to 9999 (or not a number) are not dates: they decode as day 0
+    // rather than overflow.
+    constexpr double FirstDay = -693593.0, LastDay = 2958465.0;
+    const double days = Days >= FirstDay && Days <= LastDay + 1 ? std::floor(Days) : 0.0;
+    CivilFromDays(static_cast<int64_t>(days) - UnixEpochOffsetDays, year, month, day);
 }
 
 void TDateTime::DecodeTime(int& hour, int& minute, int& second) const
 {
-    long long seconds = std::llround((Days - std::floor(Days)) * 86400.0);
+    const double fraction = Days - std::floor(Days);
+    long long seconds = fraction >= 0.0 && fraction < 1.0 ? std::llround(fraction * 86400.0) : 0;
     if (seconds > 86399)
         seconds = 86399;
     hour = static_cast<int>(seconds / 3600);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/TDateFormat.h"
 #include "model/TDateTime.h"
 
@@ -38,6 +40,18 @@ TEST(TDateTime, TimeOfDayIsTheFractionAndSurvivesTimeT)
     EXPECT_EQ(mi, 30);
     EXPECT_EQ(s, 15);
     EXPECT_EQ(TDateTime::FromTimeT(t.ToTimeT()).Value(), t.Value());
+}
+
+TEST(TDateTime, ValuesThatAreNoDateDecodeWithoutOverflow)
+{
+    for (const double value : {1e300, -1e300, std::nan(""), 1e12}) {
+        int y, m, d, h, mi, s;
+        TDateTime(value).DecodeDate(y, m, d);
+        TDateTime(value).DecodeTime(h, mi, s);
+        EXPECT_EQ(y, 1899) << value;
+        EXPECT_EQ(h, 0) << value;
+        TDateTime(value).DayNumber();
+    }
 }
 
 TEST(TDateFormat, FormatsAndParsesInEachOrder)
