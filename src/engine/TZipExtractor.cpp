@@ -1,0 +1,333 @@
+#include "engine/TZipExtractor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "engine/TImplodeDecoder.h"
+#include "engine/TShrinkDecoder.h"
+#include "engine/TZipArchive.h"
+#include "engine/TZipBitReader.h"
+#include "engine/TZipEntry.h"
+#include "engine/TZipSink.h"
+
+namespace {
+
+constexpr uint16_t MethodStored = 0;
+constexpr uint16_t MethodShrunk = 1;
+constexpr uint16_t MethodImploded = 6;
+constexpr uint16_t MethodDeflated = 8;
+constexpr std::size_t ChunkSize = 64 * 1024;
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsSeparator(char c, bool withColon) { return c == '/' || c == '\\' || (withColon && c == ':'); }
+
+// `name` inside `folder`; an empty folder stands for the current one (never the root).
+std::string Join(const std::string& folder, std::string_view name)
+{
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path.append(name);
+    return path;
+}
+
+bool WriteAll(int file, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(file, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The DOS date and time of a member as a local time stamp; false for impossible field values.
+bool DosTime(uint16_t date, uint16_t time, std::time_t& result)
+{
+    std::tm t{};
+    t.tm_year = ((date >> 9) & 0x7F) + 80;
+    t.tm_mon = ((date >> 5) & 0x0F) - 1;
+    t.tm_mday = date & 0x1F;
+    t.tm_hour = (time >> 11) & 0x1F;
+    t.tm_min = (time >> 5) & 0x3F;
+    t.tm_sec = (time & 0x1F) * 2;
+    t.tm_isdst = -1;
+    if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_mday < 1 || t.tm_hour > 23 || t.tm_min > 59 || t.tm_sec > 59)
+        return false;
+    result = std::mktime(&t);
+    return result != static_cast<std::time_t>(-1);
+}
+
+// Makes each folder of `relative` (all but its last part) below `root`. An existing entry must be
+// a real folder: a symbolic link could lead outside the root.
+bool MakeFolders(const std::string& root, const std::string& relative, std::string& folder)
+{
+    folder = root;
+    std::size_t start = 0;
+    for (std::size_t slash; (slash = relative.find('/', start)) != std::string::npos; start = slash + 1) {
+        folder = Join(folder, std::string_view(relative).substr(start, slash - start));
+        struct stat info;
+        if (::lstat(folder.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode))
+                return false;
+        } else if (errno != ENOENT || (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Creates a new, empty file of a name not used yet in `folder`.
+int CreateTemporary(const std::string& folder, std::string& path)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = Join(folder, "~qz" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
+        const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (file >= 0 || errno != EEXIST)
+            return file;
+    }
+    return -1;
+}
+
+bool CopyStored(const TZipBitReader::TSource& source, uint64_t size, TZipSink& sink)
+{
+    std::vector<char> buffer(ChunkSize);
+    uint64_t left = size;
+    while (left > 0) {
+        const std::size_t n = source(reinterpret_cast<unsigned char*>(buffer.data()),
+                                     static_cast<std::size_t>(std::min<uint64_t>(left, buffer.size())));
+        if (n == 0 || !sink.Append(buffer.data(), n))
+            return false;
+        left -= n;
+    }
+    return sink.Flush();
+}
+
+// Raw DEFLATE through zlib. The stream must end exactly at the member's size: ending early or
+// going on past it both mean damaged data.
+bool Inflate(const TZipBitReader::TSource& source, uint64_t size, TZipSink& sink)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+        return false;
+    std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&stream, inflateEnd);
+    std::vector<unsigned char> in(ChunkSize), out(ChunkSize);
+    uint64_t produced = 0;
+    for (;;) {
+        if (stream.avail_in == 0) {
+            stream.next_in = in.data();
+            stream.avail_in = static_cast<uInt>(source(in.data(), in.size()));
+        }
+        const bool inputEnded = stream.avail_in == 0;
+        stream.next_out = out.data();
+        stream.avail_out = static_cast<uInt>(out.size());
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        const std::size_t n = out.size() - stream.avail_out;
+        produced += n;
+        if (produced > size || (n > 0 && !sink.Append(reinterpret_cast<const char*>(out.data()), n)))
+            return false;
+        if (result == Z_STREAM_END)
+            return produced == size && sink.Flush();
+        if (result != Z_OK && !(result == Z_BUF_ERROR && !inputEnded))
+            return false;
+        if (inputEnded && n == 0)
+            return false;
+    }
+}
+
+} // namespace
+
+bool TZipExtractor::MaskMatches(std::string_view mask, std::string_view name)
+{
+    if (mask.empty() || mask == "*.*")
+        return true;
+    // Greedy matching that goes back to the last '*' on a mismatch: linear in practice and never
+    // worse than mask length times name length.
+    constexpr std::size_t None = std::string_view::npos;
+    std::size_t m = 0, n = 0, starMask = None, starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        } else if (m < mask.size() && (mask[m] == '?' || Upper(mask[m]) == Upper(name[n]))) {
+            ++m;
+            ++n;
+        } else if (starMask != None) {
+            m = starMask + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+std::string TZipExtractor::OutputPath(std::string_view storedName, bool dontRecurse)
+{
+    if (storedName.find('\0') != std::string_view::npos)
+        return {};
+    if (dontRecurse) {
+        std::size_t start = storedName.size();
+        while (start > 0 && !IsSeparator(storedName[start - 1], true))
+            --start;
+        const std::string_view bare = storedName.substr(start);
+        if (bare.empty() || bare == "." || bare == "..")
+            return {};
+        return std::string(bare);
+    }
+
+    // A drive letter and any leading separators go; "." parts are dropped and ".." takes back
+    // the part before it, never going above the target folder.
+    if (storedName.size() >= 2 && storedName[1] == ':' &&
+        ((storedName[0] >= 'A' && storedName[0] <= 'Z') || (storedName[0] >= 'a' && storedName[0] <= 'z')))
+        storedName.remove_prefix(2);
+    std::vector<std::string_view> parts;
+    std::string_view last;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= storedName.size(); ++i) {
+        if (i < storedName.size() && !IsSeparator(storedName[i], false))
+            continue;
+        last = storedName.substr(start, i - start);
+        start = i + 1;
+        if (last.empty() || last == ".")
+            continue;
+        if (last == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(last);
+    }
+    if (last.empty() || last == "." || last == ".." || parts.empty())
+        return {};
+    std::string path;
+    for (std::string_view part : parts) {
+        if (!path.empty())
+            path += '/';
+        path.append(part);
+    }
+    return path;
+}
+
+int TZipExtractor::Extract()
+{
+    TZipArchive archive;
+    switch (archive.Open(ZipFileName)) {
+    case TZipArchive::TStatus::Ok:
+        break;
+    case TZipArchive::TStatus::CannotOpen:
+        return ErrorCannotOpen;
+    case TZipArchive::TStatus::NotZip:
+        return ErrorNotZip;
+    case TZipArchive::TStatus::BadDirectory:
+        return ErrorBadDirectory;
+    case TZipArchive::TStatus::Unsupported:
+        return ErrorUnsupported;
+    }
+
+    int extracted = 0;
+    TZipEntry entry;
+    while (archive.NextEntry(entry)) {
+        if (!MaskMatches(FilesToExtract, entry.Name))
+            continue;
+        if (entry.IsFolder()) {
+            if (!DontRecurse) {
+                const std::string relative = OutputPath(entry.Name.substr(0, entry.Name.size() - 1), false);
+                std::string folder;
+                if (!relative.empty())
+                    MakeFolders(TargetDirectory, relative + "/", folder);
+            }
+            continue;
+        }
+        if (entry.IsEncrypted() || entry.NeedsZip64)
+            break;
+        if (entry.Method != MethodStored && entry.Method != MethodShrunk && entry.Method != MethodImploded &&
+            entry.Method != MethodDeflated)
+            break;
+        const std::string relative = OutputPath(entry.Name, DontRecurse);
+        if (relative.empty())
+            continue;
+        std::string folder;
+        if (!MakeFolders(TargetDirectory, relative, folder))
+            break;
+        const std::string finalPath = Join(TargetDirectory, relative);
+        struct stat info;
+        if (OverwriteQuery && ::lstat(finalPath.c_str(), &info) == 0 && !OverwriteQuery(finalPath)) {
+            ++extracted;
+            continue;
+        }
+        if (!ExtractMember(archive, entry, folder, finalPath))
+            break;
+        ++extracted;
+    }
+    return extracted;
+}
+
+bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, const std::string& folder,
+                                  const std::string& finalPath)
+{
+    uint64_t offset;
+    if (!archive.DataOffset(entry, offset))
+        return false;
+    std::string temporary;
+    const int file = CreateTemporary(folder, temporary);
+    if (file < 0)
+        return false;
+
+    uLong crc = crc32(0L, Z_NULL, 0);
+    TZipSink sink([&](const char* data, std::size_t size) {
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
+        return WriteAll(file, data, size);
+    });
+    uint64_t left = entry.CompressedSize;
+    const TZipBitReader::TSource source = [&](unsigned char* buffer, std::size_t capacity) -> std::size_t {
+        const std::size_t n = archive.ReadAt(offset, buffer, static_cast<std::size_t>(std::min<uint64_t>(capacity, left)));
+        offset += n;
+        left -= n;
+        return n;
+    };
+
+    bool ok = false;
+    if (entry.Size == 0 && entry.CompressedSize == 0) {
+        ok = true;  // an empty member, whatever its method says
+    } else if (entry.Method == MethodStored) {
+        ok = CopyStored(source, entry.Size, sink);
+    } else if (entry.Method == MethodDeflated) {
+        ok = Inflate(source, entry.Size, sink);
+    } else {
+        TZipBitReader bits(source);
+        if (entry.Method == MethodShrunk)
+            ok = std::make_unique<TShrinkDecoder>()->Decode(bits, entry.Size, sink);
+        else
+            ok = TImplodeDecoder::FromFlags(entry.Flags).Decode(bits, entry.Size, sink);
+    }
+    ok = ok && sink.Produced() == entry.Size && crc == entry.Crc;
+    ok = ::close(file) == 0 && ok;
+
+    std::time_t stamp;
+    if (ok && DosTime(entry.DosDate, entry.DosTime, stamp)) {
+        const timespec times[2] = {{stamp, 0}, {stamp, 0}};
+        ::utimensat(AT_FDCWD, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    ok = ok && ::rename(temporary.c_str(), finalPath.c_str()) == 0;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}

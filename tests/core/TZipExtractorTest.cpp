@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TestDir.h"
+#include "engine/TZipExtractor.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- A small writer of ZIP archives, so each test states its archive in a few lines. ----
+
+uint16_t DosDate(int year, int month, int day) { return static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day); }
+uint16_t DosTime(int hour, int minute, int second) { return static_cast<uint16_t>((hour << 11) | (minute << 5) | (second / 2)); }
+
+struct Member {
+    std::string Name;
+    std::string Content = {};
+    // 0 and 8 compress Content here; for any other method Data must be given.
+    uint16_t Method = 0;
+    uint16_t Flags = 0;
+    std::optional<std::string> Data = std::nullopt;  // the member's bytes as stored, instead of Content compressed
+    std::optional<uint32_t> Crc = std::nullopt;  // instead of Content's CRC-32
+    std::optional<uint32_t> Size = std::nullopt;  // instead of Content's size
+    uint16_t Date = DosDate(2021, 6, 15);
+    uint16_t Time = DosTime(13, 45, 30);
+};
+
+std::string RawDeflate(std::string_view text)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+uint32_t Crc32(std::string_view text) { return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()))); }
+
+void Put16(std::string& out, uint32_t v) { out += static_cast<char>(v & 0xFF); out += static_cast<char>((v >> 8) & 0xFF); }
+void Put32(std::string& out, uint32_t v) { Put16(out, v & 0xFFFF); Put16(out, v >> 16); }
+
+std::string BuildZip(const std::vector<Member>& members, std::string_view comment = {})
+{
+    std::string out, directory;
+    for (const Member& m : members) {
+        const std::string data = m.Data ? *m.Data : m.Method == 8 ? RawDeflate(m.Content) : m.Content;
+        const uint32_t crc = m.Crc ? *m.Crc : Crc32(m.Content);
+        const uint32_t size = m.Size ? *m.Size : static_cast<uint32_t>(m.Content.size());
+        const uint32_t offset = static_cast<uint32_t>(out.size());
+        auto common = [&](std::string& s) {
+            Put16(s, 20);
+            Put16(s, m.Flags);
+            Put16(s, m.Method);
+            Put16(s, m.Time);
+            Put16(s, m.Date);
+            Put32(s, crc);
+            Put32(s, static_cast<uint32_t>(data.size()));
+            Put32(s, size);
+            Put16(s, static_cast<uint32_t>(m.Name.size()));
+            Put16(s, 0);
+        };
+        Put32(out, 0x04034b50);
+        common(out);
+        out += m.Name;
+        out += data;
+
+        Put32(directory, 0x02014b50);
+        Put16(directory, 20);
+        common(directory);
+        Put16(directory, 0);  // comment
+        Put16(directory, 0);  // disk
+        Put16(directory, 0);  // internal attributes
+        Put32(directory, 0);  // external attributes
+        Put32(directory, offset);
+        directory += m.Name;
+    }
+    const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
+    out += directory;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, static_cast<uint32_t>(members.size()));
+    Put16(out, static_cast<uint32_t>(members.size()));
+    Put32(out, static_cast<uint32_t>(directory.size()));
+    Put32(out, directoryOffset);
+    Put16(out, static_cast<uint32_t>(comment.size()));
+    out += comment;
+    return out;
+}
+
+// Overwrites bytes of the end record, counted from its signature.
+std::string PatchEnd(std::string zip, std::size_t field, uint32_t value, int width)
+{
+    const std::size_t end = zip.rfind(std::string("PK\x05\x06", 4));
+    for (int i = 0; i < width; ++i)
+        zip[end + field + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return zip;
+}
+
+// Every file below `folder`, relative path to content.
+std::map<std::string, std::string> Files(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (item.is_regular_file()) {
+            std::ifstream in(item.path(), std::ios::binary);
+            files[fs::relative(item.path(), folder).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+    }
+    return files;
+}
+
+std::string TestData(const std::string& relative)
+{
+    const char* root = std::getenv("QUARNEL_TEST_DATA");
+    EXPECT_NE(root, nullptr) << "QUARNEL_TEST_DATA is not set (CTest sets it)";
+    return std::string(root ? root : ".") + "/" + relative;
+}
+
+// An archive in `dir` and an empty target folder beside it.
+struct Scene {
+    TestDir Dir;
+    TZipExtractor Zip;
+    explicit Scene(const std::string& archive)
+    {
+        Zip.ZipFileName = Dir.WriteFile("archive.zip", archive);
+        Zip.TargetDirectory = Dir.MakeFolder("target");
+    }
+    std::map<std::string, std::string> Extracted() const { return Files(Zip.TargetDirectory); }
+};
+
+// ---- Tests ----
+
+TEST(TZipExtractor, LegacyFixturesDecodeToTheirKnownContent)
+{
+    struct Case {
+        const char* Archive;
+        const char* Member;
+    };
+    const Case cases[] = {
+        {"zip/zip2-legacy-shrink.zip", "FIRST.TXT"},
+        {"zip/zip2-legacy-implode.zip", "first.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Archive);
+        TestDir dir;
+        TZipExtractor zip;
+        zip.ZipFileName = TestData(c.Archive);
+        zip.TargetDirectory = dir.Path();
+        EXPECT_EQ(zip.Extract(), 1);
+        const std::string content = dir.ReadFile(c.Member);
+        EXPECT_EQ(content.size(), 1092u);
+        EXPECT_EQ(Crc32(content), 0x22957a6eu);
+    }
+}
+
+TEST(TZipExtractor, MaskIsComparedWithTheWholeStoredName)
+{
+    struct Case {
+        const char* Mask;
+        std::string Name;
+        bool Matches;
+    };
+    const Case cases[] = {
+        {"*.*", "docs/readme", true},  // "*.*" selects everything, names without a dot too
+        {"", "anything", true},
+        {"*.TXT", "docs/a.txt", true},  // '*' runs across '/'
+        {"*.txt", "A.TXT", true},
+        {"a.txt", "a.txt", true},
+        {"a.txt", "docs/a.txt", false},  // a bare name selects only a member at the top
+        {"A.TXT", "a.txt", true},
+        {"?.txt", "a.txt", true},
+        {"?.txt", "ab.txt", false},
+        {"?.txt", ".txt", false},
+        {"docs/*", "docs/sub/x.c", true},
+        {"*a*b*", "xaxxbx", true},
+        {"*.txt", "a.txt.bak", false},
+        {"*.?", "readme", false},
+        {"*", "", true},
+        {"a*", "", false},
+        {"\xE9*", "\xC9t\xE9", false},  // only ASCII letters fold
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Mask) + " vs " + c.Name);
+        EXPECT_EQ(TZipExtractor::MaskMatches(c.Mask, c.Name), c.Matches);
+    }
+}
+
+TEST(TZipExtractor, OutputPathNeverLeavesTheTargetFolder)
+{
+    struct Case {
+        std::string Stored;
+        bool DontRecurse;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"a.txt", true, "a.txt"},
+        {"docs/a.txt", true, "a.txt"},
+        {"docs\\a.txt", true, "a.txt"},
+        {"c:a.txt", true, "a.txt"},
+        {"../x", true, "x"},
+        {"/etc/x", true, "x"},
+        {"c:\\x", true, "x"},
+        {"a/../../x", true, "x"},
+        {"docs/", true, ""},
+        {"..", true, ""},
+        {"a/..", true, ""},
+        {".", true, ""},
+        {"", true, ""},
+        {std::string("a\0b", 3), true, ""},
+        {"docs/a.txt", false, "docs/a.txt"},
+        {"docs\\sub\\a.txt", false, "docs/sub/a.txt"},
+        {"../x", false, "x"},
+        {"/etc/x", false, "etc/x"},
+        {"c:\\x", false, "x"},
+        {"a/../../x", false, "x"},
+        {"..\\..\\win.ini", false, "win.ini"},
+        {"a/./b//c", false, "a/b/c"},
+        {"a/..", false, ""},
+        {"docs/", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Stored + (c.DontRecurse ? " flat" : " with folders"));
+        EXPECT_EQ(TZipExtractor::OutputPath(c.Stored, c.DontRecurse), c.Expected);
+    }
+}
+
+TEST(TZipExtractor, ExtractsTheSelectedMembersInDirectoryOrder)
+{
+    const std::string archive = BuildZip({
+        {.Name = "a.txt", .Content = "top"},
+        {.Name = "docs/", .Content = ""},
+        {.Name = "docs/a.txt", .Content = "in docs, deflated in docs", .Method = 8},
+        {.Name = "docs/b.log", .Content = "log", .Method = 8},
+        {.Name = "empty.txt", .Content = "", .Method = 8},
+    });
+    struct Case {
+        const char* Mask;
+        int Count;
+        std::map<std::string, std::string> Files;
+    };
+    const Case cases[] = {
+        // Both a.txt members are written as a.txt; the later one in the archive wins.
+        {"*.*", 4, {{"a.txt", "in docs, deflated in docs"}, {"b.log", "log"}, {"empty.txt", ""}}},
+        {"*.txt", 3, {{"a.txt", "in docs, deflated in docs"}, {"empty.txt", ""}}},
+        {"a.txt", 1, {{"a.txt", "top"}}},
+        {"docs/*", 2, {{"a.txt", "in docs, deflated in docs"}, {"b.log", "log"}}},
+        {"*.LOG", 1, {{"b.log", "log"}}},
+        {"nothing", 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Mask);
+        Scene s(archive);
+        s.Zip.FilesToExtract = c.Mask;
+        EXPECT_EQ(s.Zip.Extract(), c.Count);
+        EXPECT_EQ(s.Extracted(), c.Files);
+    }
+}
+
+TEST(TZipExtractor, KeepsFoldersWhenAskedTo)
+{
+    Scene s(BuildZip({
+        {.Name = "a.txt", .Content = "top"},
+        {.Name = "empty/", .Content = ""},
+        {.Name = "docs\\sub\\a.txt", .Content = "deep", .Method = 8},
+    }));
+    s.Zip.DontRecurse = false;
+    EXPECT_EQ(s.Zip.Extract(), 2);
+    EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"a.txt", "top"}, {"docs/sub/a.txt", "deep"}}));
+    EXPECT_TRUE(fs::is_directory(s.Zip.TargetDirectory + "/empty"));
+}
+
+TEST(TZipExtractor, OverwriteQueryDecidesAboutExistingFiles)
+{
+    const std::string archive = BuildZip({{.Name = "old.txt", .Content = "new"}, {.Name = "fresh.txt", .Content = "fresh"}});
+    for (bool answer : {false, true}) {
+        SCOPED_TRACE(answer);
+        Scene s(archive);
+        const std::string old = s.Dir.WriteFile("target/old.txt", "old");
+        ::chmod(old.c_str(), 0444);  // a read-only file is replaced all the same
+        std::vector<std::string> asked;
+        s.Zip.OverwriteQuery = [&](const std::string& path) {
+            asked.push_back(path);
+            return answer;
+        };
+        // A member left out on request still counts.
+        EXPECT_EQ(s.Zip.Extract(), 2);
+        EXPECT_EQ(asked, std::vector<std::string>{old});
+        EXPECT_EQ(s.Dir.ReadFile("target/old.txt"), answer ? "new" : "old");
+        EXPECT_EQ(s.Dir.ReadFile("target/fresh.txt"), "fresh");
+    }
+}
+
+TEST(TZipExtractor, ExtractedFileCarriesTheMembersDate)
+{
+    Scene s(BuildZip({{.Name = "dated.txt", .Content = "x", .Date = DosDate(2019, 12, 31), .Time = DosTime(23, 59, 58)}}));
+    ASSERT_EQ(s.Zip.Extract(), 1);
+    std::tm local{};
+    local.tm_year = 2019 - 1900;
+    local.tm_mon = 11;
+    local.tm_mday = 31;
+    local.tm_hour = 23;
+    local.tm_min = 59;
+    local.tm_sec = 58;
+    local.tm_isdst = -1;
+    struct stat info;
+    ASSERT_EQ(::stat((s.Zip.TargetDirectory + "/dated.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, std::mktime(&local));
+}
+
+TEST(TZipExtractor, FirstFailingMemberEndsTheExtraction)
+{
+    const std::string text = "the second member's text, long enough to compress somewhat somewhat somewhat";
+    const std::string deflated = RawDeflate(text);
+    struct Case {
+        const char* What;
+        Member Bad;
+    };
+    const Case cases[] = {
+        {"checksum fails", {.Name = "two.txt", .Content = text, .Crc = 0x12345678}},
+        {"encrypted", {.Name = "two.txt", .Content = text, .Flags = 1}},
+        {"unsupported method", {.Name = "two.txt", .Content = text, .Method = 12, .Data = text}},
+        {"damaged deflate data", {.Name = "two.txt", .Content = text, .Method = 8, .Data = std::string("\xff\xff\xff\xff", 4)}},
+        {"deflate data cut short", {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated.substr(0, deflated.size() / 2)}},
+        {"deflate data longer than the declared size",
+         {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated, .Crc = Crc32(text.substr(0, 10)), .Size = 10}},
+        {"stored data shorter than the declared size", {.Name = "two.txt", .Content = text, .Size = 0xFFFFFFF0}},
+        {"shrunk garbage", {.Name = "two.txt", .Content = text, .Method = 1, .Data = std::string(40, '\xff')}},
+        {"imploded garbage", {.Name = "two.txt", .Content = text, .Method = 6, .Flags = 6, .Data = std::string(40, '\x01')}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        Scene s(BuildZip({{.Name = "one.txt", .Content = "first"}, c.Bad, {.Name = "three.txt", .Content = "third"}}));
+        s.Dir.WriteFile("target/two.txt", "earlier");
+        EXPECT_EQ(s.Zip.Extract(), 1);
+        // The failed member leaves no trace and does not replace the file it would have replaced.
+        EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"one.txt", "first"}, {"two.txt", "earlier"}}));
+    }
+}
+
+TEST(TZipExtractor, UnreadableArchivesGiveANegativeCode)
+{
+    const std::string good = BuildZip({{.Name = "a.txt", .Content = "hello", .Method = 8}});
+    std::string garbage(4096, '\0');
+    unsigned state = 12345;
+    for (char& c : garbage) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    struct Case {
+        const char* What;
+        std::optional<std::string> Bytes;  // none: the path names a folder
+        int Code;
+    };
+    const Case cases[] = {
+        {"a folder", std::nullopt, TZipExtractor::ErrorCannotOpen},
+        {"an empty file", "", TZipExtractor::ErrorNotZip},
+        {"a text file", "just some text, no archive at all\n", TZipExtractor::ErrorNotZip},
+        {"random bytes", garbage, TZipExtractor::ErrorNotZip},
+        {"end cut off", good.substr(0, good.size() - 5), TZipExtractor::ErrorNotZip},
+        {"start cut off", good.substr(10), TZipExtractor::ErrorBadDirectory},
+        {"directory offset beyond the file", PatchEnd(good, 16, 0x7FFFFFFF, 4), TZipExtractor::ErrorBadDirectory},
+        {"more entries than the directory holds", PatchEnd(PatchEnd(good, 8, 3, 2), 10, 3, 2), TZipExtractor::ErrorBadDirectory},
+        {"directory size beyond the file", PatchEnd(good, 12, 0x7FFFFFF0, 4), TZipExtractor::ErrorBadDirectory},
+        {"ZIP64 directory", PatchEnd(PatchEnd(good, 8, 0xFFFF, 2), 10, 0xFFFF, 2), TZipExtractor::ErrorUnsupported},
+        {"split over disks", PatchEnd(good, 4, 1, 2), TZipExtractor::ErrorUnsupported},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TestDir dir;
+        TZipExtractor zip;
+        zip.ZipFileName = c.Bytes ? dir.WriteFile("archive.zip", *c.Bytes) : dir.MakeFolder("archive.zip");
+        zip.TargetDirectory = dir.MakeFolder("target");
+        EXPECT_EQ(zip.Extract(), c.Code);
+        EXPECT_TRUE(Files(zip.TargetDirectory).empty());
+    }
+    TZipExtractor missing;
+    missing.ZipFileName = "/nonexistent/quarnel/archive.zip";
+    missing.TargetDirectory = "/nonexistent";
+    EXPECT_EQ(missing.Extract(), TZipExtractor::ErrorCannotOpen);
+}
+
+TEST(TZipExtractor, FindsTheDirectoryPastCommentsAndLeadingData)
+{
+    const std::vector<Member> members = {{.Name = "a.txt", .Content = "hello", .Method = 8}};
+    struct Case {
+        const char* What;
+        std::string Bytes;
+        int Count;
+    };
+    const Case cases[] = {
+        {"comment holding a signature", BuildZip(members, std::string("note PK\x05\x06 inside", 20)), 1},
+        {"program before the archive", std::string(1000, 'M') + BuildZip(members), 1},
+        {"no members", BuildZip({}), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        Scene s(c.Bytes);
+        EXPECT_EQ(s.Zip.Extract(), c.Count);
+        const std::map<std::string, std::string> expected =
+            c.Count > 0 ? std::map<std::string, std::string>{{"a.txt", "hello"}} : std::map<std::string, std::string>{};
+        EXPECT_EQ(s.Extracted(), expected);
+    }
+}
+
+TEST(TZipExtractor, HostileNamesStayInsideTheTarget)
+{
+    for (bool dontRecurse : {true, false}) {
+        SCOPED_TRACE(dontRecurse);
+        TestDir dir;
+        const std::string absolute = dir.PathOf("outside-abs");
+        TZipExtractor zip;
+        zip.ZipFileName = dir.WriteFile("archive.zip", BuildZip({
+                                                           {.Name = "../outside1", .Content = "1"},
+                                                           {.Name = absolute, .Content = "2"},
+                                                           {.Name = "a/../../outside3", .Content = "3"},
+                                                           {.Name = "c:\\outside4", .Content = "4"},
+                                                           {.Name = "..\\..\\outside5", .Content = "5"},
+                                                           {.Name = "..", .Content = "none"},
+                                                           {.Name = "docs/..", .Content = "none"},
+                                                       }));
+        zip.TargetDirectory = dir.MakeFolder("target");
+        zip.DontRecurse = dontRecurse;
+        EXPECT_EQ(zip.Extract(), 5);
+        EXPECT_EQ(Files(zip.TargetDirectory).size(), 5u);
+        std::vector<std::string> top;
+        for (const auto& item : fs::directory_iterator(dir.Path()))
+            top.push_back(item.path().filename().string());
+        std::sort(top.begin(), top.end());
+        EXPECT_EQ(top, (std::vector<std::string>{"archive.zip", "target"}));
+    }
+}
+
+TEST(TZipExtractor, DoesNotFollowALinkedFolderOutOfTheTarget)
+{
+    Scene s(BuildZip({{.Name = "link/x.txt", .Content = "x"}}));
+    const std::string outside = s.Dir.MakeFolder("outside");
+    fs::create_directory_symlink(outside, s.Zip.TargetDirectory + "/link");
+    s.Zip.DontRecurse = false;
+    EXPECT_EQ(s.Zip.Extract(), 0);
+    EXPECT_TRUE(fs::is_empty(outside));
+}
+
+} // namespace
