@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -280,11 +281,23 @@ int TZipExtractor::Extract()
     return extracted;
 }
 
+bool TZipExtractor::HasRoomFor(const std::string& folder, uint64_t size) const
+{
+    struct statvfs info;
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &info) != 0)
+        return true;
+    const uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
+    const uint64_t available = uint64_t{info.f_bavail} * unit;
+    const uint64_t reserve = MinimumFreeBytes ? *MinimumFreeBytes
+                                              : std::max(DefaultMinimumFree, uint64_t{info.f_blocks} * unit / 50);
+    return size <= available && available - size >= reserve;
+}
+
 bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, const std::string& folder,
                                   const std::string& finalPath)
 {
     uint64_t offset;
-    if (!archive.DataOffset(entry, offset))
+    if (!archive.DataOffset(entry, offset) || !HasRoomFor(folder, entry.Size))
         return false;
     std::string temporary;
     const int file = CreateTemporary(folder, temporary);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,8 @@ struct TZipEntry;
 // stored (0), shrunk (1), imploded (6) and deflated (8). The first selected member that cannot be
 // extracted (encrypted, another method, sizes kept in ZIP64 fields, damaged data, a failed CRC-32
 // check, or a file that cannot be made) ends the extraction: the members extracted before it stay,
-// the later ones are not extracted.
+// the later ones are not extracted. A member that would leave less than MinimumFreeBytes free on
+// the target's file system ends the extraction the same way, so an archive can never fill the disk.
 //
 // Every member is written to a temporary file beside its final name and renamed over it only once
 // it is complete and its checksum is right, so a failed member leaves no partial file and never
@@ -41,6 +43,11 @@ public:
     // Asked with the full path when the file to write already exists; false leaves that member
     // out, though it still counts as extracted. Unset: existing files are replaced.
     std::function<bool(const std::string& path)> OverwriteQuery;
+    // Space that must stay free on the target's file system once a member is written, checked
+    // against the member's declared size before the member is started (decoding never produces
+    // more than that size). Unset: the larger of DefaultMinimumFree and 2% of the file system.
+    std::optional<uint64_t> MinimumFreeBytes;
+    static constexpr uint64_t DefaultMinimumFree = 64ull * 1024 * 1024;
 
     // Extracts the members of ZipFileName that FilesToExtract selects. Returns the number of
     // members extracted (folder entries and names that give no usable file name do not count),
@@ -56,5 +63,8 @@ public:
     static std::string OutputPath(std::string_view storedName, bool dontRecurse);
 
 private:
+    // Whether `size` more bytes in `folder` leave the reserve free. A file system that cannot be
+    // asked is not held back: a write that finds it full still fails the member.
+    bool HasRoomFor(const std::string& folder, uint64_t size) const;
     bool ExtractMember(TZipArchive& archive, const TZipEntry& entry, const std::string& folder, const std::string& finalPath);
 };

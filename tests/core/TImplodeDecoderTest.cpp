@@ -1,45 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "TestZip.h"
 #include "engine/TImplodeDecoder.h"
 #include "engine/TZipBitReader.h"
 #include "engine/TZipSink.h"
 
 namespace {
 
-class BitWriter {
-public:
-    // `width` bits of `value`, lowest first.
-    void Put(unsigned value, unsigned width)
-    {
-        for (unsigned i = 0; i < width; ++i)
-            Bit((value >> i) & 1);
-    }
-    // A tree code, its top bit first.
-    void Code(unsigned code, unsigned width)
-    {
-        for (unsigned i = width; i-- > 0;)
-            Bit((code >> i) & 1);
-    }
-    void Byte(unsigned char byte) { Put(byte, 8); }
-    std::string Bytes() const { return Out; }
-
-private:
-    void Bit(unsigned bit)
-    {
-        if (Count % 8 == 0)
-            Out += '\0';
-        Out.back() = static_cast<char>(Out.back() | (bit << (Count % 8)));
-        ++Count;
-    }
-    std::string Out;
-    unsigned Count = 0;
-};
+using namespace TestZip;
 
 std::optional<std::string> Explode(std::string_view stream, uint64_t size, bool largeWindow, bool literalTree)
 {
@@ -65,7 +37,7 @@ struct Step {
 // Writes `steps` with flat trees: every length and distance value 6 bits long and, with a literal
 // tree, every byte 8 bits long. With equal lengths the codes run downwards, so value v has code
 // 63 - v (255 - v for bytes). Also works out the output the steps stand for.
-std::string Implode(const std::vector<Step>& steps, bool largeWindow, bool literalTree, std::string& expected)
+std::string ImplodeSteps(const std::vector<Step>& steps, bool largeWindow, bool literalTree, std::string& expected)
 {
     BitWriter w;
     if (literalTree) {
@@ -107,22 +79,6 @@ std::string Implode(const std::vector<Step>& steps, bool largeWindow, bool liter
     return w.Bytes();
 }
 
-std::string MemberData(const char* archive)
-{
-    const char* root = std::getenv("QUARNEL_TEST_DATA");
-    EXPECT_NE(root, nullptr);
-    std::ifstream in(std::string(root ? root : ".") + "/" + archive, std::ios::binary);
-    const std::string zip((std::istreambuf_iterator<char>(in)), {});
-    auto get = [&](std::size_t at, int width) {
-        uint32_t v = 0;
-        for (int i = width - 1; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(zip.at(at + static_cast<std::size_t>(i)));
-        return v;
-    };
-    const std::size_t start = 30 + get(26, 2) + get(28, 2);
-    return zip.substr(start, get(18, 4));
-}
-
 TEST(TImplodeDecoder, AllFourDictionaryAndTreeVariants)
 {
     struct Case {
@@ -147,10 +103,71 @@ TEST(TImplodeDecoder, AllFourDictionaryAndTreeVariants)
         else
             steps.push_back({.Literal = 0, .Distance = 4000, .Length = minMatch});
         std::string expected;
-        const std::string stream = Implode(steps, v.LargeWindow, v.LiteralTree, expected);
+        const std::string stream = ImplodeSteps(steps, v.LargeWindow, v.LiteralTree, expected);
         EXPECT_EQ(Explode(stream, expected.size(), v.LargeWindow, v.LiteralTree), expected);
         // A size inside the last match cuts it short.
         EXPECT_EQ(Explode(stream, expected.size() - 1, v.LargeWindow, v.LiteralTree), expected.substr(0, expected.size() - 1));
+    }
+}
+
+TEST(TImplodeDecoder, DecodesWhatTheEncoderWrites)
+{
+    for (const bool largeWindow : {false, true}) {
+        for (const bool literalTree : {false, true}) {
+            SCOPED_TRACE(std::string(largeWindow ? "8K" : "4K") + (literalTree ? ", three trees" : ", two trees"));
+            for (const Sample& sample : Samples()) {
+                SCOPED_TRACE(sample.Name);
+                const auto decoded = Explode(Implode(sample.Bytes, largeWindow, literalTree), sample.Bytes.size(), largeWindow, literalTree);
+                ASSERT_TRUE(decoded.has_value());
+                EXPECT_TRUE(*decoded == sample.Bytes) << decoded->size() << " bytes of " << sample.Bytes.size();
+            }
+        }
+    }
+}
+
+// Trees need not use every code; a code that falls in the gap fails the member.
+TEST(TImplodeDecoder, RefusesCodesNoTreeHolds)
+{
+    // With all lengths equal, value v has the highest code less v: codes with the top bit set stay
+    // unused when the lengths are one bit longer than the values need.
+    auto tree = [](unsigned values, unsigned length) {
+        BitWriter w;
+        w.Byte(static_cast<unsigned char>(values / 16 - 1));
+        for (unsigned i = 0; i < values / 16; ++i)
+            w.Byte(static_cast<unsigned char>(0xF0 | (length - 1)));
+        return w.Bytes();
+    };
+    struct Case {
+        const char* What;
+        bool LiteralTree;
+        std::string Trees;
+        // Value and width in bits, written lowest bit first; with Code added to the width, a
+        // tree code written top bit first.
+        std::vector<std::pair<unsigned, unsigned>> Bits;
+        uint64_t Size;
+        std::optional<std::string> Expected;
+    };
+    constexpr unsigned Code = 0x100;
+    auto stream = [&](const Case& c) {
+        BitWriter w;
+        for (auto [value, width] : c.Bits) {
+            if (width & Code)
+                w.Code(value, width & ~Code);
+            else
+                w.Put(value, width);
+        }
+        return c.Trees + w.Bytes();
+    };
+    const Case cases[] = {
+        {"literal held", true, tree(256, 9) + tree(64, 6) + tree(64, 6), {{1, 1}, {255 - 'A', Code | 9}}, 1, "A"},
+        {"literal in the gap", true, tree(256, 9) + tree(64, 6) + tree(64, 6), {{1, 1}, {0x1FF, Code | 9}}, 1, std::nullopt},
+        {"distance held", false, tree(64, 6) + tree(64, 7), {{1, 1}, {'x', 8}, {0, 1}, {0, 6}, {63, Code | 7}, {63, Code | 6}}, 3, "xxx"},
+        {"distance in the gap", false, tree(64, 6) + tree(64, 7), {{1, 1}, {'x', 8}, {0, 1}, {0, 6}, {0x7F, Code | 7}, {63, Code | 6}}, 3, std::nullopt},
+        {"length in the gap", false, tree(64, 7) + tree(64, 6), {{1, 1}, {'x', 8}, {0, 1}, {0, 6}, {63, Code | 6}, {0x7F, Code | 7}}, 3, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_EQ(Explode(stream(c), c.Size, false, c.LiteralTree), c.Expected);
     }
 }
 
@@ -175,7 +192,7 @@ TEST(TImplodeDecoder, RefusesMalformedTrees)
 
 TEST(TImplodeDecoder, FailsCleanlyOnDamagedInput)
 {
-    const std::string member = MemberData("zip/zip2-legacy-implode.zip");
+    const std::string member = FirstMemberData(ReadTestData("zip/zip2-legacy-implode.zip"));
     ASSERT_TRUE(Explode(member, 1092, true, true).has_value());
     for (std::size_t cut = 0; cut < member.size(); cut += 7)
         EXPECT_FALSE(Explode(member.substr(0, cut), 1092, true, true).has_value()) << cut;

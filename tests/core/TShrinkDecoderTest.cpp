@@ -1,36 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "TestZip.h"
 #include "engine/TShrinkDecoder.h"
 #include "engine/TZipBitReader.h"
 #include "engine/TZipSink.h"
 
 namespace {
 
+using namespace TestZip;
+
 // Codes of the given widths packed lowest bit first, as a shrunk stream holds them.
 std::string Pack(const std::vector<std::pair<unsigned, unsigned>>& codes)
 {
-    std::string out;
-    uint64_t bits = 0;
-    unsigned count = 0;
-    for (auto [code, width] : codes) {
-        bits |= uint64_t{code} << count;
-        count += width;
-        while (count >= 8) {
-            out += static_cast<char>(bits & 0xFF);
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count > 0)
-        out += static_cast<char>(bits & 0xFF);
-    return out;
+    BitWriter out;
+    for (auto [code, width] : codes)
+        out.Put(code, width);
+    return out.Bytes();
 }
 
 std::optional<std::string> Unshrink(std::string_view stream, uint64_t size)
@@ -45,23 +35,6 @@ std::optional<std::string> Unshrink(std::string_view stream, uint64_t size)
     if (!decoder.Decode(input, size, sink))
         return std::nullopt;
     return out;
-}
-
-// The compressed bytes of the first member of an archive in the test data.
-std::string MemberData(const char* archive)
-{
-    const char* root = std::getenv("QUARNEL_TEST_DATA");
-    EXPECT_NE(root, nullptr);
-    std::ifstream in(std::string(root ? root : ".") + "/" + archive, std::ios::binary);
-    const std::string zip((std::istreambuf_iterator<char>(in)), {});
-    auto get = [&](std::size_t at, int width) {
-        uint32_t v = 0;
-        for (int i = width - 1; i >= 0; --i)
-            v = (v << 8) | static_cast<unsigned char>(zip.at(at + static_cast<std::size_t>(i)));
-        return v;
-    };
-    const std::size_t start = 30 + get(26, 2) + get(28, 2);
-    return zip.substr(start, get(18, 4));
 }
 
 constexpr unsigned Control = 256;
@@ -124,13 +97,39 @@ TEST(TShrinkDecoder, DecodesCodesAsTheTableStands)
     }
 }
 
+TEST(TShrinkDecoder, DecodesWhatTheEncoderWrites)
+{
+    unsigned clears = 0;
+    for (const Sample& sample : Samples()) {
+        SCOPED_TRACE(sample.Name);
+        unsigned sampleClears = 0;
+        const std::string stream = Shrink(sample.Bytes, &sampleClears);
+        clears += sampleClears;
+        const auto decoded = Unshrink(stream, sample.Bytes.size());
+        ASSERT_TRUE(decoded.has_value());
+        EXPECT_TRUE(*decoded == sample.Bytes) << decoded->size() << " bytes of " << sample.Bytes.size();
+    }
+    // The large random sample fills the code table over and over: partial clears, the reuse of
+    // freed codes and entries whose prefix was freed are all on the way.
+    EXPECT_GT(clears, 2u);
+}
+
 TEST(TShrinkDecoder, FailsCleanlyOnDamagedInput)
 {
-    const std::string member = MemberData("zip/zip2-legacy-shrink.zip");
+    const std::string member = FirstMemberData(ReadTestData("zip/zip2-legacy-shrink.zip"));
     ASSERT_TRUE(Unshrink(member, 1092).has_value());
-    // Every shortened stream runs out before the member's size.
-    for (std::size_t cut = 0; cut < member.size(); cut += 7)
-        EXPECT_FALSE(Unshrink(member.substr(0, cut), 1092).has_value()) << cut;
+    // Every shortened stream runs out before the member's size; the encoded text reaches 13-bit
+    // codes and clears the table.
+    const std::string& text = SampleBytes("text");
+    struct Case {
+        std::string Stream;
+        uint64_t Size;
+    };
+    const Case whole[] = {{member, 1092}, {Shrink(text), text.size()}};
+    for (const Case& c : whole) {
+        for (std::size_t cut = 0; cut < c.Stream.size(); cut += 1 + c.Stream.size() / 150)
+            EXPECT_FALSE(Unshrink(c.Stream.substr(0, cut), c.Size).has_value()) << cut;
+    }
 
     // Random and bit-flipped streams may decode to anything or fail, but must end either way.
     unsigned state = 2024;

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
-#include <zlib.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,98 +13,14 @@
 #include <vector>
 
 #include "TestDir.h"
+#include "TestZip.h"
 #include "engine/TZipExtractor.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// ---- A small writer of ZIP archives, so each test states its archive in a few lines. ----
-
-uint16_t DosDate(int year, int month, int day) { return static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day); }
-uint16_t DosTime(int hour, int minute, int second) { return static_cast<uint16_t>((hour << 11) | (minute << 5) | (second / 2)); }
-
-struct Member {
-    std::string Name;
-    std::string Content = {};
-    // 0 and 8 compress Content here; for any other method Data must be given.
-    uint16_t Method = 0;
-    uint16_t Flags = 0;
-    std::optional<std::string> Data = std::nullopt;  // the member's bytes as stored, instead of Content compressed
-    std::optional<uint32_t> Crc = std::nullopt;  // instead of Content's CRC-32
-    std::optional<uint32_t> Size = std::nullopt;  // instead of Content's size
-    uint16_t Date = DosDate(2021, 6, 15);
-    uint16_t Time = DosTime(13, 45, 30);
-};
-
-std::string RawDeflate(std::string_view text)
-{
-    z_stream stream{};
-    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
-
-uint32_t Crc32(std::string_view text) { return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()))); }
-
-void Put16(std::string& out, uint32_t v) { out += static_cast<char>(v & 0xFF); out += static_cast<char>((v >> 8) & 0xFF); }
-void Put32(std::string& out, uint32_t v) { Put16(out, v & 0xFFFF); Put16(out, v >> 16); }
-
-std::string BuildZip(const std::vector<Member>& members, std::string_view comment = {})
-{
-    std::string out, directory;
-    for (const Member& m : members) {
-        const std::string data = m.Data ? *m.Data : m.Method == 8 ? RawDeflate(m.Content) : m.Content;
-        const uint32_t crc = m.Crc ? *m.Crc : Crc32(m.Content);
-        const uint32_t size = m.Size ? *m.Size : static_cast<uint32_t>(m.Content.size());
-        const uint32_t offset = static_cast<uint32_t>(out.size());
-        auto common = [&](std::string& s) {
-            Put16(s, 20);
-            Put16(s, m.Flags);
-            Put16(s, m.Method);
-            Put16(s, m.Time);
-            Put16(s, m.Date);
-            Put32(s, crc);
-            Put32(s, static_cast<uint32_t>(data.size()));
-            Put32(s, size);
-            Put16(s, static_cast<uint32_t>(m.Name.size()));
-            Put16(s, 0);
-        };
-        Put32(out, 0x04034b50);
-        common(out);
-        out += m.Name;
-        out += data;
-
-        Put32(directory, 0x02014b50);
-        Put16(directory, 20);
-        common(directory);
-        Put16(directory, 0);  // comment
-        Put16(directory, 0);  // disk
-        Put16(directory, 0);  // internal attributes
-        Put32(directory, 0);  // external attributes
-        Put32(directory, offset);
-        directory += m.Name;
-    }
-    const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
-    out += directory;
-    Put32(out, 0x06054b50);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, static_cast<uint32_t>(members.size()));
-    Put16(out, static_cast<uint32_t>(members.size()));
-    Put32(out, static_cast<uint32_t>(directory.size()));
-    Put32(out, directoryOffset);
-    Put16(out, static_cast<uint32_t>(comment.size()));
-    out += comment;
-    return out;
-}
+using namespace TestZip;
 
 // Overwrites bytes of the end record, counted from its signature.
 std::string PatchEnd(std::string zip, std::size_t field, uint32_t value, int width)
@@ -127,13 +42,6 @@ std::map<std::string, std::string> Files(const std::string& folder)
         }
     }
     return files;
-}
-
-std::string TestData(const std::string& relative)
-{
-    const char* root = std::getenv("QUARNEL_TEST_DATA");
-    EXPECT_NE(root, nullptr) << "QUARNEL_TEST_DATA is not set (CTest sets it)";
-    return std::string(root ? root : ".") + "/" + relative;
 }
 
 // An archive in `dir` and an empty target folder beside it.
@@ -164,12 +72,42 @@ TEST(TZipExtractor, LegacyFixturesDecodeToTheirKnownContent)
         SCOPED_TRACE(c.Archive);
         TestDir dir;
         TZipExtractor zip;
-        zip.ZipFileName = TestData(c.Archive);
-        zip.TargetDirectory = dir.Path();
+        zip.ZipFileName = dir.WriteFile("archive.zip", ReadTestData(c.Archive));
+        zip.TargetDirectory = dir.MakeFolder("target");
         EXPECT_EQ(zip.Extract(), 1);
-        const std::string content = dir.ReadFile(c.Member);
+        const std::string content = dir.ReadFile(std::string("target/") + c.Member);
         EXPECT_EQ(content.size(), 1092u);
         EXPECT_EQ(Crc32(content), 0x22957a6eu);
+    }
+}
+
+TEST(TZipExtractor, EveryMethodGivesBackWhatWasPackedIn)
+{
+    struct Method {
+        const char* Name;
+        uint16_t Method;
+        uint16_t Flags;
+    };
+    const Method methods[] = {
+        {"stored", Stored, 0},
+        {"shrunk", Shrunk, 0},
+        {"imploded 4K two trees", Imploded, 0},
+        {"imploded 4K three trees", Imploded, LiteralTreeFlag},
+        {"imploded 8K two trees", Imploded, LargeWindowFlag},
+        {"imploded 8K three trees", Imploded, LargeWindowFlag | LiteralTreeFlag},
+        {"deflated", Deflated, 0},
+    };
+    for (const Sample& sample : Samples()) {
+        SCOPED_TRACE(sample.Name);
+        std::vector<Member> members;
+        for (const Method& m : methods)
+            members.push_back({.Name = m.Name, .Content = sample.Bytes, .Method = m.Method, .Flags = m.Flags});
+        Scene s(BuildZip(members));
+        EXPECT_EQ(s.Zip.Extract(), static_cast<int>(std::size(methods)));
+        for (const Method& m : methods) {
+            const std::string content = s.Dir.ReadFile(std::string("target/") + m.Name);
+            EXPECT_TRUE(content == sample.Bytes) << m.Name << ": " << content.size() << " bytes of " << sample.Bytes.size();
+        }
     }
 }
 
@@ -354,6 +292,45 @@ TEST(TZipExtractor, FirstFailingMemberEndsTheExtraction)
         EXPECT_EQ(s.Zip.Extract(), 1);
         // The failed member leaves no trace and does not replace the file it would have replaced.
         EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"one.txt", "first"}, {"two.txt", "earlier"}}));
+    }
+}
+
+TEST(TZipExtractor, StopsAtAMemberThatWouldEatIntoTheFreeSpaceReserve)
+{
+    // The reserve below leaves room for half of the large member: a margin of 16 MB for whatever
+    // else writes to or frees on the disk meanwhile.
+    const std::string large(32 << 20, 'q');
+    const std::string archive = BuildZip({
+        {.Name = "one.txt", .Content = "first"},
+        {.Name = "two.txt", .Content = large, .Method = Deflated},
+        {.Name = "three.txt", .Content = "third"},
+    });
+    TestDir probe;
+    struct statvfs info;
+    ASSERT_EQ(::statvfs(probe.Path().c_str(), &info), 0);
+    const uint64_t available = uint64_t{info.f_bavail} * info.f_frsize;
+    ASSERT_GT(available, large.size()) << "not enough free space for this test";
+
+    struct Case {
+        const char* What;
+        uint64_t Reserve;
+        std::vector<std::string> Files;
+    };
+    const Case cases[] = {
+        {"no reserve: everything fits", 0, {"one.txt", "three.txt", "two.txt"}},
+        {"the large member does not fit", available - large.size() / 2, {"one.txt"}},
+        {"not even a small member fits", UINT64_MAX, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        Scene s(archive);
+        s.Zip.MinimumFreeBytes = c.Reserve;
+        EXPECT_EQ(s.Zip.Extract(), static_cast<int>(c.Files.size()));
+        // No partial file of the refused member is left behind either.
+        std::vector<std::string> names;
+        for (const auto& [name, content] : s.Extracted())
+            names.push_back(name);
+        EXPECT_EQ(names, c.Files);
     }
 }
 
