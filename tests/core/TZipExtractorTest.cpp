@@ -385,7 +385,7 @@ TEST(TZipExtractor, FindsTheDirectoryPastCommentsAndLeadingData)
         int Count;
     };
     const Case cases[] = {
-        {"comment holding a signature", BuildZip(members, std::string("note PK\x05\x06 inside", 20)), 1},
+        {"comment holding a signature", BuildZip(members, std::string("note PK\x05\x06 inside", 16)), 1},
         {"program before the archive", std::string(1000, 'M') + BuildZip(members), 1},
         {"no members", BuildZip({}), 0},
     };
