@@ -1,0 +1,150 @@
+#include "presentation/TFileSectionWriter.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "engine/TOpenFile.h"
+#include "engine/TZipExtractor.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "presentation/THTMLWin.h"
+#include "presentation/TLineSelection.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view ExtractFailedNote = "  An error occured when extracting this file from the ZIP archive. ";
+constexpr std::string_view ZipFoldersNote =
+    "  It could be because it is in a folder within the ZIP. Quarnel cannot currently extract from ZIPs with folders.";
+constexpr std::string_view ChangedNote =
+    "  This file has been changed or deleted since it was searched, so it cannot be displayed.";
+constexpr std::string_view AbortedNote = "** File loading aborted by user ** ";
+constexpr std::string_view DocumentTitle = "Quarnel Search Results";
+constexpr int ProgressStep = 100;
+
+}
+
+TFileSectionWriter::TFileSectionWriter(THTMLWin& document) : Document(document)
+{
+}
+
+TFileSectionWriter::~TFileSectionWriter()
+{
+    if (!PrivateFolder.empty()) {
+        std::error_code error;
+        fs::remove_all(PrivateFolder, error);
+    }
+}
+
+// The folder is made fresh and private (mkdtemp), so an extracted member never meets a file of
+// the same name and no overwrite question arises.
+std::string TFileSectionWriter::ExtractToPrivateFolder(const TFileData& member)
+{
+    if (PrivateFolder.empty()) {
+        std::error_code error;
+        fs::path base = fs::temp_directory_path(error);
+        if (error)
+            base = "/tmp";
+        std::string pattern = (base / "quarnel-view-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            return {};
+        PrivateFolder = pattern;
+    }
+    TZipExtractor unzipper;
+    unzipper.ZipFileName = member.ZipName;
+    unzipper.TargetDirectory = PrivateFolder;
+    unzipper.FilesToExtract = member.FileName;
+    unzipper.DontRecurse = true;
+    if (unzipper.Extract() <= 0)
+        return {};
+    const std::string path = (fs::path(PrivateFolder) / member.FileName).string();
+    std::error_code error;
+    return fs::is_regular_file(path, error) ? path : std::string();
+}
+
+void TFileSectionWriter::ClearPrivateFolder()
+{
+    if (PrivateFolder.empty())
+        return;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(PrivateFolder, error))
+        fs::remove_all(entry.path(), error);
+}
+
+bool TFileSectionWriter::Write(const TFileData& file, bool wholeFile, int matchWindow)
+{
+    const auto stopRequested = [this] { return StopRequested && StopRequested(); };
+
+    Document.WriteFileHeader(file);
+
+    std::string readPath = file.FullPath;
+    std::string extracted;
+    if (file.InZip) {
+        extracted = ExtractMember ? ExtractMember(file) : ExtractToPrivateFolder(file);
+        if (extracted.empty()) {
+            Document.WriteNote(ExtractFailedNote);
+            Document.WriteNote(ZipFoldersNote);
+            Document.WriteFileFooter();
+            if (!ExtractMember)
+                ClearPrivateFolder();
+            return true;
+        }
+        readPath = extracted;
+    } else if (file.IsFileChanged()) {
+        Document.WriteNote(ChangedNote);
+        Document.WriteFileFooter();
+        return !stopRequested();
+    }
+
+    TOpenFile reader;
+    reader.OpenRead(readPath, file.EndsWithNewline, file.FileType);
+    TLineSelection selection(file.Matches, matchWindow, wholeFile);
+    int64_t lineNumber = 0;
+    int64_t bytesRead = 0;
+    std::string_view line;
+    while (!stopRequested()) {
+        const int length = reader.ReadLine(line);
+        if (length == TOpenFile::EndOfLines)
+            break;
+        if (ProcessPendingMessage)
+            ProcessPendingMessage();
+        ++lineNumber;
+        bytesRead += length;
+        if (Progress && lineNumber % ProgressStep == 0)
+            Progress(bytesRead);
+        const TLineSelection::TStep step = selection.Next(lineNumber);
+        if (step.GapMarker)
+            Document.WriteGapMarker();
+        if (step.WriteLine)
+            Document.WriteFileLine(line, lineNumber, file.Matches, step.FirstIndex, file.FullPath);
+        if (step.StopReading)
+            break;
+    }
+    reader.CloseFile();
+
+    const bool stopped = stopRequested();
+    if (stopped)
+        Document.WriteNote(AbortedNote);
+    Document.WriteFileFooter();
+    if (!extracted.empty()) {
+        ::unlink(extracted.c_str());
+        if (!ExtractMember)
+            ClearPrivateFolder();
+    }
+    return !stopped;
+}
+
+bool TFileSectionWriter::WriteAllMatches(const TFileList& files, std::string_view subtitle, int matchWindow)
+{
+    Document.BeginDocument();
+    Document.WriteTitle(DocumentTitle, subtitle, matchWindow);
+    bool completed = true;
+    for (std::size_t i = 0; i < files.Count() && completed; ++i)
+        completed = Write(files.Item(i), false, matchWindow);
+    Document.FinishDocument();
+    return completed;
+}

@@ -1,0 +1,447 @@
+#include "presentation/THTMLWin.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <utility>
+
+#include "model/TFileData.h"
+#include "presentation/THTMLEscape.h"
+#include "presentation/TResultsView.h"
+#include "presentation/TTextDecoder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A line shows at most this many bytes after its last match (or from its start without one),
+// so that very long lines do not bloat the document.
+constexpr std::size_t TailLimit = 1000;
+
+constexpr std::string_view MatchStart = "<FONT class=match>";
+constexpr std::string_view NumberStart = "<FONT class=number>";
+constexpr std::string_view FontEnd = "</FONT>";
+constexpr std::string_view LineBreak = "<br>";
+
+std::string_view Mark(bool on)
+{
+    return on ? THTMLWin::CheckMark : std::string_view();
+}
+
+// The part of `line` from byte `from` for `count` bytes, cut to the line.
+std::string_view Part(std::string_view line, std::size_t from, std::size_t count)
+{
+    if (from >= line.size())
+        return {};
+    return line.substr(from, count);
+}
+
+// A 1-based column as a byte offset into a line of `size` bytes.
+std::size_t Offset(int32_t column, std::size_t size)
+{
+    if (column <= 1)
+        return 0;
+    return std::min<std::size_t>(static_cast<std::size_t>(column) - 1, size);
+}
+
+// At most TailLimit bytes of `line` from `from`. A UTF-8 character that the limit would cut in
+// two is left out whole, so the pane never shows half a character as a stray symbol.
+std::string_view Tail(std::string_view line, std::size_t from)
+{
+    const std::string_view rest = Part(line, from, std::string_view::npos);
+    if (rest.size() <= TailLimit)
+        return rest;
+    std::size_t cut = TailLimit;
+    for (std::size_t back = 1; back <= 3; ++back) {
+        const std::size_t start = cut - back;
+        if ((static_cast<unsigned char>(rest[start]) & 0xC0) != 0x80) {
+            if (TTextDecoder::Utf8SequenceLength(rest, start) > back)
+                cut = start;
+            break;
+        }
+    }
+    return rest.substr(0, cut);
+}
+
+std::string TemporaryFolder()
+{
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+std::string Join(std::string folder, std::string_view name)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder.append(name);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+bool CopyContents(int from, int to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteAll(to, buffer, static_cast<std::size_t>(got)))
+            return false;
+    }
+}
+
+// Creates a new file beside `target` under a name nobody else uses; returns its descriptor
+// (or -1) and its path in `path`. The mode 0666 lets the umask decide, as for any new file.
+int CreateSibling(const fs::path& target, std::string& path)
+{
+    static std::mt19937_64 random{std::random_device{}()};
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string base = "." + target.filename().string() + ".~";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[20];
+        std::snprintf(suffix, sizeof suffix, "%012" PRIx64, static_cast<uint64_t>(random() & 0xFFFFFFFFFFFFu));
+        path = (folder / (base + suffix)).string();
+        int fd;
+        do
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+}
+
+THTMLWin::THTMLWin(TResultsView* viewer, std::string programFolder)
+    : Viewer(viewer), ProgramFolder(std::move(programFolder))
+{
+}
+
+THTMLWin::~THTMLWin()
+{
+    if (InProgress)
+        Output.CloseFile();
+    DeleteDocumentFile();
+}
+
+void THTMLWin::LoadOptions(const TSettingsStore& store)
+{
+    Options.Load(store);
+}
+
+void THTMLWin::SaveOptions(TSettingsStore& store)
+{
+    if (InProgress) {
+        Output.CloseFile();
+        InProgress = false;
+    }
+    DeleteDocumentFile();
+    Options.Save(store);
+}
+
+std::string THTMLWin::NumberText(int64_t lineNumber)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.5" PRId64 ":", lineNumber);
+    return text;
+}
+
+void THTMLWin::Write(std::string_view text)
+{
+    if (!InProgress)
+        return;
+    Written += static_cast<int64_t>(text.size());
+    if (Output.IsOpen())
+        Output.WriteLine(text);
+}
+
+void THTMLWin::DeleteDocumentFile()
+{
+    if (!FileName.empty())
+        ::unlink(FileName.c_str());
+    FileName.clear();
+    Complete = false;
+}
+
+// The file is made exclusively (as mkstemp does) with a name nobody else can predict, so that
+// neither another program copy nor another user can share it or plant a link in its place.
+std::string THTMLWin::MakeDocumentFile() const
+{
+    std::string path = Join(TempFolder.empty() ? TemporaryFolder() : TempFolder, "~qnXXXXXX.htm");
+    const int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return path;
+}
+
+bool THTMLWin::BeginDocument()
+{
+    if (InProgress)
+        Output.CloseFile();
+    DeleteDocumentFile();
+    InProgress = true;
+    Written = 0;
+    SingleFileView = false;
+
+    FileName = MakeDocumentFile();
+    const bool opened = !FileName.empty() && Output.OpenWrite(FileName);
+    if (!opened)
+        DeleteDocumentFile();
+
+    std::string head = "<HTML><HEAD><TITLE>Quarnel 2.3 Output</TITLE><link rel=\"stylesheet\" type=\"text/css\" href=\"";
+    THTMLEscape::Append(head, ProgramFolder);
+    head += "/style.css\"></HEAD><BODY>";
+    Write(head);
+    return opened;
+}
+
+void THTMLWin::WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow)
+{
+    SingleFileView = subtitle.empty();
+    if (!Options.TitleAndMenu)
+        return;
+    if (Options.FancyOutput) {
+        Write("<TABLE BORDER=0 cellspacing=0 cellpadding=3 WIDTH=100%>");
+        Write("<TR><TD class=header>" + THTMLEscape::Escape(title) + "</td></tr>");
+        Write("<TR><TD class=subheader>" + THTMLEscape::Escape(subtitle) + "</td></tr>");
+        Write("</table><br>");
+        WriteToolbar(matchWindow);
+        Write("<br>&nbsp;<br>");
+    } else {
+        Write("<b>" + THTMLEscape::Escape(title) + "<br>" + THTMLEscape::Escape(subtitle) + "</b><br><br>");
+        WriteToolbar(matchWindow);
+        Write("<br><hr><br>");
+    }
+}
+
+void THTMLWin::WriteToolbar(int matchWindow)
+{
+    const THTMLOptions& o = Options;
+    Write(std::string("<a href=TogglePlain>") + (o.FancyOutput ? "Plain" : "Fancy") + "</a> | ");
+    Write(std::string("<a href=ToggleFileContents>File contents</a> ").append(Mark(o.ShowFileContents)));
+    if (!o.ShowFileContents)
+        return;
+    Write(std::string(" | <a href=ToggleFilenames>File names</a> ").append(Mark(o.FileNames)).append(" | "));
+    Write(std::string("<a href=ToggleLineNumbers>Line numbers</a> ").append(Mark(o.LineNumbers)).append(" | "));
+    Write(std::string("<a href=ToggleMatchesOnly>Whole line</a> ").append(Mark(!o.MatchesOnly)).append(" | "));
+    if (o.FancyOutput)
+        Write(std::string("<a href=ToggleWordWrap>Word wrap</a> ").append(Mark(o.WordWrap)).append(" | "));
+    Write(std::string("<a href=ToggleFixedFont>Fixed Font</a> ").append(Mark(o.FixedFont)).append(" | "));
+    Write("Match window: +/- ");
+    for (int w = 0; w <= 5; ++w) {
+        const std::string digit = std::to_string(w);
+        Write("<a href=SMW" + digit + ">" + digit + "</a>" + std::string(Mark(matchWindow == w)) +
+              (w < 5 ? " | " : " lines"));
+    }
+}
+
+void THTMLWin::WriteFileHeader(const TFileData& file)
+{
+    if (Options.FileNames) {
+        const std::string name = THTMLEscape::Escape(file.InZip ? file.ZipName + "/" + file.FileName : file.FullPath);
+        if (Options.FancyOutput) {
+            Write("<TABLE BORDER=0 cellspacing=0 cellpadding=3 width=100%><TR><TD class=fileheader>");
+            Write(name);
+            Write("</td>");
+            Write("</table>");
+            Write(std::string("<table border=0 cellpadding=3 cellspacing=0 WIDTH=") +
+                  (Options.WordWrap ? "100%" : "5000") + "><tr><td>");
+        } else {
+            Write("<b>");
+            Write(name);
+            Write("</b><br>");
+        }
+    }
+    if (Options.FixedFont)
+        Write("<pre>");
+}
+
+void THTMLWin::WriteFileFooter()
+{
+    if (Options.FixedFont)
+        Write("</pre>");
+    if (!Options.FileNames)
+        return;
+    Write("");
+    if (Options.FancyOutput)
+        Write("</TD></TR></TABLE>&nbsp;");
+    else if (Options.ShowFileContents)
+        Write("<br>");
+}
+
+// The path is escaped like every other text: a '"' in a file name would otherwise end the
+// attribute and let the name inject markup into the document. The pane decodes the entities,
+// so the link text it reports holds the path as it is.
+void THTMLWin::AppendMatchLink(std::string& out, std::string_view lineText, int64_t lineNumber, const TMatch& match,
+                               std::string_view filePath) const
+{
+    out += "<a href=\"openfile?";
+    THTMLEscape::Append(out, filePath);
+    out += '&';
+    out += std::to_string(lineNumber);
+    out += '|';
+    out += std::to_string(match.StartPos);
+    out += "\">";
+    out += MatchStart;
+    const std::size_t start = Offset(match.StartPos, lineText.size());
+    THTMLEscape::Append(out, Part(lineText, start, match.MatchLength > 0 ? static_cast<std::size_t>(match.MatchLength) : 0));
+    out += FontEnd;
+    out += "</a>";
+}
+
+void THTMLWin::WriteFileLine(std::string_view lineText, int64_t lineNumber, const TMatchList& matches,
+                             std::size_t firstIndex, std::string_view filePath)
+{
+    if (!Options.ShowFileContents)
+        return;
+    std::size_t first = std::min(firstIndex, matches.size());
+    while (first < matches.size() && matches[first].LineNumber < lineNumber)
+        ++first;
+    std::size_t last = first;
+    while (last < matches.size() && matches[last].LineNumber == lineNumber)
+        ++last;
+    const std::string number = NumberText(lineNumber);
+
+    std::string text;
+    if (Options.MatchesOnly) {
+        for (std::size_t i = first; i < last; ++i) {
+            text.assign(NumberStart);
+            if (Options.LineNumbers)
+                text += number;
+            text += FontEnd;
+            text += ' ';
+            AppendMatchLink(text, lineText, lineNumber, matches[i], filePath);
+            text += LineBreak;
+            Write(text);
+        }
+        return;
+    }
+
+    const bool matching = last > first;
+    if (matching && SingleFileView)
+        text.append("<a class=matchingline name=Line").append(number).append(">");
+    if (Options.LineNumbers) {
+        if (matching)
+            text.append(NumberStart).append(number).append(FontEnd);
+        else
+            text += number;
+    }
+    text += ' ';
+    std::size_t position = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        const std::size_t start = Offset(matches[i].StartPos, lineText.size());
+        if (start > position)
+            THTMLEscape::Append(text, lineText.substr(position, start - position));
+        AppendMatchLink(text, lineText, lineNumber, matches[i], filePath);
+        position = std::max(position, Offset(matches[i].EndPos, lineText.size()));
+    }
+    THTMLEscape::Append(text, Tail(lineText, position));
+    if (matching && SingleFileView)
+        text += "</a>";
+    text += LineBreak;
+    Write(text);
+}
+
+void THTMLWin::WriteGapMarker()
+{
+    if (!Options.MatchesOnly && Options.ShowFileContents)
+        Write("&nbsp;<br>");
+}
+
+void THTMLWin::WriteNote(std::string_view text)
+{
+    Write(THTMLEscape::Escape(text));
+}
+
+void THTMLWin::WriteMessageLine(std::string_view text)
+{
+    Write(THTMLEscape::Escape(text) + std::string(LineBreak));
+}
+
+bool THTMLWin::FinishDocument()
+{
+    if (!InProgress)
+        return false;
+    Write("</BODY></HTML>");
+    InProgress = false;
+    Complete = Output.CloseFile();
+    if (FileName.empty()) {
+        if (Viewer)
+            Viewer->Clear();
+        return false;
+    }
+    if (Viewer && !IsTooLarge())
+        Viewer->Load(FileName);
+    return Complete;
+}
+
+void THTMLWin::ClearView()
+{
+    BeginDocument();
+    FinishDocument();
+}
+
+bool THTMLWin::CopyDocumentTo(const std::string& path) const
+{
+    if (InProgress || !Complete || FileName.empty() || path.empty())
+        return false;
+    const fs::path target(path);
+    if (!target.has_filename())
+        return false;
+
+    int source;
+    do
+        source = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    while (source < 0 && errno == EINTR);
+    if (source < 0)
+        return false;
+    std::string temporary;
+    const int copy = CreateSibling(target, temporary);
+    if (copy < 0) {
+        ::close(source);
+        return false;
+    }
+
+    bool ok = CopyContents(source, copy);
+    ::close(source);
+    // A replaced file keeps its permissions, as an overwritten file would.
+    struct stat existing;
+    if (ok && ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::fchmod(copy, existing.st_mode & 07777);
+    if (ok && ::fsync(copy) != 0)
+        ok = false;
+    if (::close(copy) != 0)
+        ok = false;
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0)
+        ok = false;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
