@@ -1,0 +1,339 @@
+#include "engine/TSearchEngine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/TDirectoryLister.h"
+#include "engine/TFileFilter.h"
+#include "engine/TLineScanner.h"
+#include "engine/TWildcardMask.h"
+#include "engine/TZipExtractor.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "model/TSearchData.h"
+#include "model/TSearchStats.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+}
+
+std::string CurrentProcessFolder()
+{
+    std::error_code error;
+    const fs::path path = fs::current_path(error);
+    return error ? std::string("/") : path.string();
+}
+
+// An absolute, lexically clean path without a trailing separator (the root keeps its own).
+std::string ResolveFolder(const std::string& base, const std::string& folder)
+{
+    fs::path path(folder);
+    if (path.is_relative())
+        path = fs::path(base) / path;
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+TSearchEngine::TSearchEngine(const TSearchData& data, TFileList& results, TSearchStats& stats, TShellInfo& shell)
+    : Data(data), Results(results), Stats(stats), Shell(shell), Unzipper(std::make_unique<TZipExtractor>())
+{
+}
+
+TSearchEngine::~TSearchEngine()
+{
+    RemoveZipFolder();
+    if (!PrivateTempFolder.empty())
+        rmdir(PrivateTempFolder.c_str());
+}
+
+bool TSearchEngine::CountFiles()
+{
+    Stats.CountedFiles = 0;
+    SearchPass = false;
+    Run();
+    return !StopRequested;
+}
+
+void TSearchEngine::Search()
+{
+    SearchPass = true;
+    StartTime = TDateTime::Now();
+    Run();
+    Stats.ElapsedTime = TDateTime(TDateTime::Now().Value() - StartTime.Value());
+}
+
+void TSearchEngine::Run()
+{
+    StopRequested = false;
+    Bytes = 0;
+    Searched = 0;
+    Matches = 0;
+    Matched = 0;
+    Skipped = 0;
+    CurrentFolder.clear();
+    CurrentFile.clear();
+    ReportProgress();
+    Stats.Completed = false;
+    Today = TDateTime::Today().DayNumber();
+    Scanner = SearchPass ? std::make_unique<TLineScanner>(Data) : nullptr;
+    const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+
+    if (Data.SearchAgain) {
+        SearchAgain();
+    } else {
+        Results.Clear();
+        for (const std::string& folder : Data.Folders) {
+            if (StopRequested)
+                break;
+            WorkingFolder = ResolveFolder(base, folder);
+            SearchFolder(folder);
+        }
+    }
+
+    if (!StopRequested)
+        Stats.Completed = true;
+    CurrentFolder.clear();
+    CurrentFile.clear();
+    ReportProgress();
+    Scanner.reset();
+}
+
+void TSearchEngine::SearchAgain()
+{
+    // ZIP members are dropped: their extracted files are gone once their archive is done.
+    std::vector<std::unique_ptr<TFileData>> taken = Results.TakeAll();
+    for (std::unique_ptr<TFileData>& source : taken) {
+        if (source->InZip)
+            continue;
+        auto copy = std::make_unique<TFileData>(*source);
+        ++Searched;
+        Bytes += static_cast<double>(copy->Size);
+        CurrentFolder = copy->Folder;
+        CurrentFile = copy->FileName;
+        const int n = ScanFile(copy);
+        Matches += static_cast<uint32_t>(n);
+        if (n > 0)
+            ++Matched;
+        ReportProgress();
+        if (StopRequested)
+            break;
+    }
+}
+
+void TSearchEngine::SearchFolder(const std::string& folder)
+{
+    // WorkingFolder holds the resolved root. A root that is not a readable folder is reported and
+    // skipped; the run goes on with the next one.
+    struct stat info {};
+    std::vector<TDirEntry> probe;
+    if (stat(WorkingFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        !TDirectoryLister::List(WorkingFolder, probe)) {
+        if (Notify.Error)
+            Notify.Error(ErrorCaption, ErrorTitle, "Unable to search in folder " + folder);
+        return;
+    }
+    CurrentFolder = WorkingFolder;
+    InZip = false;
+    ActiveFolders = {{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)}};
+
+    const std::string root = WorkingFolder;
+    for (const std::string& spec : Data.FileSpecs) {
+        if (StopRequested)
+            break;
+        WorkingFolder = root;
+        WalkFolder(spec, Pass::Specs);
+    }
+    InZip = true;
+    if (!StopRequested && Data.SearchZIPs) {
+        WorkingFolder = root;
+        WalkFolder("*.ZIP", Pass::Archives);
+    }
+    WorkingFolder = root;
+}
+
+bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
+{
+    std::vector<TDirEntry> entries;
+    if (!TDirectoryLister::List(WorkingFolder, entries))
+        return false;
+
+    bool filesProcessed = false;
+    for (const TDirEntry& entry : entries) {
+        if (StopRequested)
+            break;
+        if (entry.Name.front() == '.')
+            continue;
+        if (entry.IsFolder && Data.RecurseSubdirs) {
+            const bool skipped = Data.SkipUnderscoreDirs && entry.Name.compare(0, 4, "_vti") == 0;
+            const std::pair<uint64_t, uint64_t> id{entry.Device, entry.Inode};
+            // A folder already on the path being walked is a link back up the tree: not entered.
+            if (!skipped && !ActiveFolders.contains(id)) {
+                const std::string parent = WorkingFolder;
+                WorkingFolder = JoinPath(parent, entry.Name);
+                ActiveFolders.insert(id);
+                WalkFolder(spec, pass); // an unreadable sub-folder is skipped
+                ActiveFolders.erase(id);
+                WorkingFolder = parent;
+            }
+        } else if (!filesProcessed) {
+            ProcessFiles(entries, spec, pass);
+            filesProcessed = true;
+        }
+        ProcessPendingMessage();
+    }
+    return true;
+}
+
+void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass)
+{
+    CurrentFolder = WorkingFolder;
+    for (const TDirEntry& entry : entries) {
+        if (StopRequested)
+            break;
+        if (!TWildcardMask::Matches(spec, entry.Name))
+            continue;
+        if (entry.IsFolder) {
+            ProcessPendingMessage();
+            continue;
+        }
+        auto record = std::make_unique<TFileData>(CurrentFolder, entry.Name, Shell);
+        if (pass == Pass::Archives) {
+            SearchZip(*record);
+            CurrentFolder = WorkingFolder;
+            continue;
+        }
+        HandleFile(std::move(record), pass);
+        ProcessPendingMessage();
+    }
+}
+
+void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
+{
+    if (pass == Pass::Members) {
+        record->InZip = true;
+        record->ZipName = Unzipper->ZipFileName;
+    }
+    const char* reason = TFileFilter(Data, Today).SkipReason(*record);
+    if (!reason) {
+        CurrentFile = record->FileName;
+        ++Searched;
+        Bytes += static_cast<double>(record->Size);
+        ReportProgress();
+        const int n = ScanFile(record);
+        Matches += static_cast<uint32_t>(n);
+        if (n > 0)
+            ++Matched;
+    } else {
+        ++Skipped;
+        if (Data.ShowLog && Notify.SkipNote)
+            Notify.SkipNote("Skipped: " + record->FullPath + ", " + reason);
+        ReportProgress();
+    }
+}
+
+int TSearchEngine::ScanFile(std::unique_ptr<TFileData>& record)
+{
+    if (!SearchPass) {
+        ++Stats.CountedFiles;
+        ProcessPendingMessage();
+        return 0;
+    }
+    return Scanner->ScanFile(record, Results, Notify, StopRequested);
+}
+
+void TSearchEngine::SearchZip(const TFileData& archive)
+{
+    if (!EnsureZipFolder()) {
+        if (Notify.Error)
+            Notify.Error(ErrorCaption, ErrorTitle, "Unable to search ZIP " + archive.FullPath);
+        return;
+    }
+    const std::string parent = WorkingFolder;
+    ClearZipFolder();
+    Unzipper->ZipFileName = archive.FullPath;
+    Unzipper->TargetDirectory = ZipFolder;
+    for (const std::string& spec : Data.FileSpecs) {
+        if (StopRequested)
+            break;
+        Unzipper->FilesToExtract = spec;
+        Unzipper->Extract();
+    }
+
+    // The members are walked as files of the extraction folder, each marked with its archive.
+    WorkingFolder = ZipFolder;
+    if (!StopRequested && !WalkFolder("*.*", Pass::Members) && Notify.Error)
+        Notify.Error(ErrorCaption, ErrorTitle, "Unable to search ZIP " + archive.FullPath);
+
+    ClearZipFolder();
+    WorkingFolder = parent;
+    RemoveZipFolder();
+    Unzipper->ZipFileName.clear();
+}
+
+bool TSearchEngine::EnsureZipFolder()
+{
+    if (PrivateTempFolder.empty()) {
+        std::error_code error;
+        std::string pattern = (fs::temp_directory_path(error) / "quarnel-XXXXXX").string();
+        if (error)
+            pattern = "/tmp/quarnel-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            return false;
+        PrivateTempFolder = pattern;
+        ZipFolder = JoinPath(PrivateTempFolder, "~quarnel.t");
+    }
+    return mkdir(ZipFolder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+void TSearchEngine::ClearZipFolder()
+{
+    // The folder is private to this engine, so everything in it goes, dot-named members too.
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(ZipFolder, error))
+        fs::remove_all(entry.path(), error);
+}
+
+void TSearchEngine::RemoveZipFolder()
+{
+    if (ZipFolder.empty())
+        return;
+    std::error_code error;
+    fs::remove_all(ZipFolder, error);
+}
+
+void TSearchEngine::ReportProgress()
+{
+    if (!SearchPass)
+        return;
+    Stats.SearchedFiles = Searched;
+    Stats.BytesSearched = Bytes;
+    Stats.TotalMatches = Matches;
+    Stats.MatchedFiles = Matched;
+    Stats.SkippedFiles = Skipped;
+    // While an archive's members are searched, the archive stands for the folder.
+    Stats.CurrentFolder = InZip && !Unzipper->ZipFileName.empty() ? Unzipper->ZipFileName : CurrentFolder;
+    Stats.CurrentFile = CurrentFile;
+    if (Notify.Progress)
+        Notify.Progress();
+}
+
+void TSearchEngine::ProcessPendingMessage()
+{
+    if (Notify.ProcessPendingMessage)
+        Notify.ProcessPendingMessage();
+}

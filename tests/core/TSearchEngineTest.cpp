@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "TestDir.h"
+#include "TestZip.h"
+#include "engine/TSearchEngine.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "model/TSearchData.h"
+#include "model/TSearchStats.h"
+
+namespace {
+
+// Runs searches over a fixture tree and writes every notification as a line of text, with the
+// fixture's folder shown as "<dir>", so one expectation checks the whole behaviour of a run.
+class EngineRun {
+public:
+    explicit EngineRun(const TestDir& dir) : Dir(dir), Engine(Data, Results, Stats, Shell)
+    {
+        Data.SearchMode = TSearchData::ModeQuick;
+        Data.SearchString = "hit";
+        Data.FileSpecs = {"*.*"};
+        Data.Folders = {dir.Path()};
+        Data.RecurseSubdirs = true;
+        TSearchNotifications notify;
+        notify.NewResult = [this](TFileData& record) {
+            Log += "result " + Relative(record.FullPath) + " " + std::to_string(record.Matches.size()) +
+                   (record.InZip ? " in " + Relative(record.ZipName) : std::string()) + "\n";
+        };
+        notify.SkipNote = [this](const std::string& note) { Log += Relative(note) + "\n"; };
+        notify.Error = [this](const std::string& caption, const std::string& title, const std::string& text) {
+            Log += caption + " / " + title + " / " + Relative(text) + "\n";
+        };
+        notify.Progress = [this] { ++ProgressCalls; };
+        Engine.SetNotifications(notify);
+    }
+
+    std::string Relative(std::string text) const
+    {
+        for (std::size_t at; (at = text.find(Dir.Path())) != std::string::npos;)
+            text.replace(at, Dir.Path().size(), "<dir>");
+        return text;
+    }
+
+    std::string Search()
+    {
+        Log.clear();
+        Engine.Search();
+        return Log;
+    }
+
+    std::string Counters() const
+    {
+        return "searched " + std::to_string(Stats.SearchedFiles) + " matched " + std::to_string(Stats.MatchedFiles) +
+               " matches " + std::to_string(Stats.TotalMatches) + " skipped " + std::to_string(Stats.SkippedFiles) +
+               (Stats.Completed ? " completed" : " stopped");
+    }
+
+    const TestDir& Dir;
+    TSearchData Data;
+    TFileList Results;
+    TSearchStats Stats;
+    TNullShellInfo Shell;
+    TSearchEngine Engine;
+    std::string Log;
+    int ProgressCalls = 0;
+};
+
+TEST(TSearchEngine, WalksEachSpecificationInTurnWithSubFoldersInNameOrder)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    dir.WriteFile("b.c", "hit hit\n");
+    dir.WriteFile("Sub/c.txt", "no\nhit\n");
+    dir.WriteFile("0first/d.txt", "hit\n");
+    dir.WriteFile(".hidden/e.txt", "hit\n");
+    dir.WriteFile("_vti_cnf/f.txt", "hit\n");
+    dir.WriteFile("_other/g.txt", "hit\n");
+
+    EngineRun run(dir);
+    run.Data.FileSpecs = {"*.txt", "*.C"};
+    EXPECT_EQ(run.Search(),
+              "result <dir>/0first/d.txt 1\n"   // sub-folders listed before the first file come first
+              "result <dir>/a.txt 1\n"
+              "result <dir>/Sub/c.txt 1\n"
+              "result <dir>/_other/g.txt 1\n"
+              "result <dir>/_vti_cnf/f.txt 1\n"
+              "result <dir>/b.c 2\n");
+    EXPECT_EQ(run.Counters(), "searched 6 matched 6 matches 7 skipped 0 completed");
+    EXPECT_EQ(run.Results.Count(), 6u);
+
+    run.Data.SkipUnderscoreDirs = true;
+    run.Data.RecurseSubdirs = true;
+    run.Data.FileSpecs = {"*.txt"};
+    EXPECT_EQ(run.Search(),
+              "result <dir>/0first/d.txt 1\n"
+              "result <dir>/a.txt 1\n"
+              "result <dir>/Sub/c.txt 1\n"
+              "result <dir>/_other/g.txt 1\n");
+
+    run.Data.RecurseSubdirs = false;
+    EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\n");
+}
+
+TEST(TSearchEngine, AFileMatchingTwoSpecificationsIsListedTwice)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    EngineRun run(dir);
+    run.Data.FileSpecs = {"*.txt", "a.*"};
+    EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\nresult <dir>/a.txt 1\n");
+}
+
+TEST(TSearchEngine, SkippedFilesAreLoggedWithTheirReason)
+{
+    TestDir dir;
+    dir.WriteFile("big.txt", std::string(5000, '\n') + "hit\n");
+    dir.WriteFile("bin.dat", std::string("\0\1hit", 5));
+    dir.WriteFile("small.txt", "hit\n");
+    EngineRun run(dir);
+    run.Data.ShowLog = true;
+    run.Data.SizeFilterMode = 2;
+    run.Data.LessThanSize = 1000;
+    run.Data.SkipBinaryFiles = true;
+    EXPECT_EQ(run.Search(),
+              "Skipped: <dir>/big.txt, not within file size filter criteria\n"
+              "Skipped: <dir>/bin.dat, File is binary\n"
+              "result <dir>/small.txt 1\n");
+    EXPECT_EQ(run.Counters(), "searched 1 matched 1 matches 1 skipped 2 completed");
+}
+
+TEST(TSearchEngine, RootFoldersThatCannotBeSearchedAreReportedAndTheRunGoesOn)
+{
+    TestDir dir;
+    dir.WriteFile("ok/a.txt", "hit\n");
+    dir.WriteFile("plain-file", "hit\n");
+    EngineRun run(dir);
+    run.Data.Folders = {dir.PathOf("missing"), dir.PathOf("plain-file"), dir.PathOf("ok")};
+    EXPECT_EQ(run.Search(),
+              "Search Error / An error has occured: / Unable to search in folder <dir>/missing\n"
+              "Search Error / An error has occured: / Unable to search in folder <dir>/plain-file\n"
+              "result <dir>/ok/a.txt 1\n");
+    EXPECT_TRUE(run.Stats.Completed);
+}
+
+TEST(TSearchEngine, UnreadableSubFolderIsSkipped)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    TestDir dir;
+    dir.WriteFile("locked/a.txt", "hit\n");
+    dir.WriteFile("z.txt", "hit\n");
+    ASSERT_EQ(chmod(dir.PathOf("locked").c_str(), 0), 0);
+    EngineRun run(dir);
+    EXPECT_EQ(run.Search(), "result <dir>/z.txt 1\n");
+}
+
+TEST(TSearchEngine, LinkLoopsAreNotFollowed)
+{
+    TestDir dir;
+    dir.WriteFile("a/b/c.txt", "hit\n");
+    ASSERT_EQ(symlink(dir.PathOf("a").c_str(), dir.PathOf("a/b/up").c_str()), 0);
+    ASSERT_EQ(symlink(".", dir.PathOf("a/self").c_str()), 0);
+    EngineRun run(dir);
+    EXPECT_EQ(run.Search(), "result <dir>/a/b/c.txt 1\n");
+}
+
+TEST(TSearchEngine, ReSearchKeepsTheListOrderAndDropsArchiveMembers)
+{
+    TestDir dir;
+    dir.WriteFile("b.txt", "hit\n");
+    dir.WriteFile("a.txt", "hit hit\n");
+    dir.WriteFile("c.txt", "other\n");
+    EngineRun run(dir);
+    run.Data.FileSpecs = {"b.txt", "a.txt"};
+    run.Search();
+    ASSERT_EQ(run.Results.Count(), 2u);
+    run.Results.Item(0).InZip = true; // stands for a member of an archive
+
+    dir.WriteFile("a.txt", "hit hit hit\n");
+    dir.WriteFile("b.txt", "hit\n");
+    run.Data.SearchAgain = true;
+    run.Data.SearchString = "HIT";
+    EXPECT_EQ(run.Search(), "result <dir>/a.txt 3\n");
+    EXPECT_EQ(run.Counters(), "searched 1 matched 1 matches 3 skipped 0 completed");
+}
+
+TEST(TSearchEngine, StopEndsTheRunAndKeepsWhatWasFound)
+{
+    TestDir dir;
+    for (int i = 0; i < 20; ++i)
+        dir.WriteFile("f" + std::to_string(100 + i) + ".txt", "hit\n");
+    EngineRun run(dir);
+    TSearchNotifications notify;
+    notify.NewResult = [&](TFileData&) {
+        if (run.Results.Count() == 3)
+            run.Engine.StopSearch();
+    };
+    run.Engine.SetNotifications(notify);
+    run.Engine.Search();
+    EXPECT_EQ(run.Results.Count(), 3u);
+    EXPECT_FALSE(run.Stats.Completed);
+    EXPECT_TRUE(run.Engine.CountFiles());
+    EXPECT_EQ(run.Stats.CountedFiles, 20);
+}
+
+TEST(TSearchEngine, CountingPassCountsFilesThatPassTheFilters)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    dir.WriteFile("b.txt", "hit\n");
+    dir.WriteFile("big.txt", std::string(3000, 'x'));
+    EngineRun run(dir);
+    run.Data.SizeFilterMode = 2;
+    run.Data.LessThanSize = 1000;
+    EXPECT_TRUE(run.Engine.CountFiles());
+    EXPECT_EQ(run.Stats.CountedFiles, 2);
+    EXPECT_EQ(run.Results.Count(), 0u);
+}
+
+TEST(TSearchEngine, RelativeRootsResolveAgainstTheBaseFolder)
+{
+    TestDir dir;
+    dir.WriteFile("one/a.txt", "hit\n");
+    dir.WriteFile("two/b.txt", "hit\n");
+    EngineRun run(dir);
+    run.Engine.SetBaseFolder(dir.Path());
+    run.Data.Folders = {"one", "two/"};
+    EXPECT_EQ(run.Search(), "result <dir>/one/a.txt 1\nresult <dir>/two/b.txt 1\n");
+}
+
+TEST(TSearchEngine, ArchiveMembersAreSearchedAfterTheSpecificationsAndListedWithTheirArchive)
+{
+    using TestZip::Member;
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    dir.WriteFile("pack.zip", TestZip::BuildZip({
+        Member{.Name = "a.txt", .Content = "hit top\n", .Method = TestZip::Deflated},
+        Member{.Name = "docs/a.txt", .Content = "hit hit in folder\n", .Method = TestZip::Imploded},
+        Member{.Name = "old.txt", .Content = "hit\n", .Method = TestZip::Shrunk},
+        Member{.Name = "inner.zip", .Content = TestZip::BuildZip({Member{.Name = "deep.txt", .Content = "hit\n"}})},
+        Member{.Name = "notes.doc", .Content = "hit\n"},
+    }));
+    dir.WriteFile("Other.ZIP", TestZip::BuildZip({Member{.Name = "b.txt", .Content = "hit\n"}}));
+    dir.WriteFile("broken.zip", "PK\x03\x04 not really an archive");
+
+    EngineRun run(dir);
+    run.Data.SearchZIPs = true;
+    run.Data.ShowLog = true;
+    run.Data.FileSpecs = {"*.txt", "*.zip"};
+    const std::string log = run.Search();
+    // Members are listed with the extraction folder as their folder: show only their names.
+    std::string expected =
+        "result <dir>/a.txt 1\n"
+        "Skipped: <dir>/broken.zip, File is a ZIP and ZIPs contents are being searched\n"
+        "Skipped: <dir>/Other.ZIP, File is a ZIP and ZIPs contents are being searched\n"
+        "Skipped: <dir>/pack.zip, File is a ZIP and ZIPs contents are being searched\n";
+    ASSERT_EQ(log.substr(0, expected.size()), expected);
+    // The ZIP pass: the two docs/a.txt and a.txt members share one name, the later one wins.
+    std::string members;
+    for (std::size_t i = 1; i < run.Results.Count(); ++i) {
+        const TFileData& r = run.Results.Item(i);
+        EXPECT_TRUE(r.InZip);
+        members += r.FileName + " " + std::to_string(r.Matches.size()) + " in " + run.Relative(r.ZipName) + "\n";
+    }
+    EXPECT_EQ(members,
+              "b.txt 1 in <dir>/Other.ZIP\n"
+              "a.txt 2 in <dir>/pack.zip\n"
+              "old.txt 1 in <dir>/pack.zip\n");
+    EXPECT_NE(log.find("inner.zip, File is a ZIP and ZIPs contents are being searched\n"), std::string::npos);
+    EXPECT_EQ(log.find("notes.doc"), std::string::npos);  // not selected by the specifications
+
+    // The extraction folder is gone once the archive is done, so the member's path no longer exists.
+    const std::string memberFolder = run.Results.Item(1).Folder;
+    EXPECT_FALSE(std::filesystem::exists(memberFolder));
+}
+
+TEST(TSearchEngine, CountingPassExtractsArchivesToo)
+{
+    using TestZip::Member;
+    TestDir dir;
+    dir.WriteFile("pack.zip", TestZip::BuildZip({Member{.Name = "a.txt", .Content = "hit\n"},
+                                                 Member{.Name = "b.txt", .Content = "x\n"}}));
+    EngineRun run(dir);
+    run.Data.SearchZIPs = true;
+    run.Data.FileSpecs = {"*.txt"};
+    EXPECT_TRUE(run.Engine.CountFiles());
+    EXPECT_EQ(run.Stats.CountedFiles, 2);
+}
+
+} // namespace
