@@ -1,0 +1,282 @@
+#include "cli/TConsoleSearch.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <ostream>
+
+#include "engine/TLineScanner.h"
+#include "engine/TOpenFile.h"
+#include "engine/TRep.h"
+#include "engine/TSearchEngine.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "model/TProfile.h"
+#include "model/TProgramData.h"
+#include "model/TSearchData.h"
+#include "model/TSearchStats.h"
+#include "model/TSettingsStore.h"
+#include "presentation/TFileListCsv.h"
+#include "presentation/TFileSectionWriter.h"
+#include "presentation/THTMLWin.h"
+#include "presentation/TSearchSummary.h"
+#include "presentation/TTextDecoder.h"
+
+namespace {
+
+bool IsSwitch(const std::string& arg)
+{
+    return !arg.empty() && (arg[0] == '-' || arg[0] == '/');
+}
+
+bool SwitchLetterIs(const std::string& arg, char letter)
+{
+    return arg.size() >= 2 && (arg[1] == letter || arg[1] == letter - 'A' + 'a');
+}
+
+// The criteria a search starts from: every key read as missing, so a script's results never
+// depend on what was last set in the window.
+void LoadReadDefaults(TSearchData& data)
+{
+    TProfile profile;
+    profile.FileName = "/dev/null/no-parameter-file"; // a path that can never exist
+    data.LoadFromProfile(profile);
+}
+
+std::string JsonString(std::string_view bytes)
+{
+    const std::string text = TTextDecoder::ToUtf8(bytes);
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+// The text of the lines that hold matches, read again from the file: line number -> text.
+std::vector<std::pair<int, std::string>> MatchedLines(const TFileData& record)
+{
+    std::vector<std::pair<int, std::string>> lines;
+    TOpenFile reader;
+    reader.OpenRead(record.FullPath, record.EndsWithNewline, record.FileType);
+    std::string line;
+    int number = 0;
+    std::size_t next = 0;
+    while (next < record.Matches.size() && reader.ReadLine(line) != TOpenFile::EndOfLines) {
+        ++number;
+        if (record.Matches[next].LineNumber != number)
+            continue;
+        lines.emplace_back(number, line);
+        while (next < record.Matches.size() && record.Matches[next].LineNumber == number)
+            ++next;
+    }
+    reader.CloseFile();
+    return lines;
+}
+
+std::string DisplayPath(const TFileData& record)
+{
+    return record.InZip ? record.ZipName + "/" + record.FileName : record.FullPath;
+}
+
+} // namespace
+
+std::string TConsoleSearch::HelpText()
+{
+    return "Usage: quarnel [options] [switches] search-text file-specifications [folder]\n"
+           "       quarnel [options] [switches] /Fparameter-file.par\n"
+           "\n"
+           "Searches the files matching the file specifications (blank-separated masks such as\n"
+           "\"*.c *.h\", quoted as one argument) in the folder (the current one when left out).\n"
+           "\n"
+           "Switches (a trailing - turns a switch off, e.g. -m-):\n"
+           "  -c  count files first          -m  match case\n"
+           "  -w  whole words only           -r  search sub-folders\n"
+           "  -x  stop after first match     -v  list lines without a hit\n"
+           "  -s  Soundex (sounds like)      -q  quick: plain text, no regular expression\n"
+           "  -Ffile  read the search from a parameter file\n"
+           "  -Pfolder  search this folder\n"
+           "\n"
+           "Options:\n"
+           "  --json     one JSON object per match\n"
+           "  --csv      the list of matching files as comma-separated values\n"
+           "  --html FILE  also write the results, with context, as an HTML document\n"
+           "  --help     this text\n"
+           "  --version  the program's version\n"
+           "\n"
+           "Exit status: 0 when something matched, 1 when nothing did, 2 on an error.\n";
+}
+
+int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string& currentFolder)
+{
+    const std::string program = args.empty() ? std::string("quarnel") : args[0];
+
+    // Long options first, wherever they stand; "--" ends them.
+    // After "--" every argument is positional, so a search text may begin with a dash.
+    std::vector<std::string> rest;
+    std::size_t firstAfterOptions = std::string::npos;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (firstAfterOptions != std::string::npos || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            rest.push_back(arg);
+        } else if (arg == "--") {
+            firstAfterOptions = rest.size();
+        } else if (arg == "--json") {
+            OutputFormat = Format::Json;
+        } else if (arg == "--csv") {
+            OutputFormat = Format::Csv;
+        } else if (arg == "--html" || arg.compare(0, 7, "--html=") == 0) {
+            if (arg == "--html" && i + 1 < args.size())
+                HtmlFile = args[++i];
+            else if (arg != "--html")
+                HtmlFile = arg.substr(7);
+            if (HtmlFile.empty()) {
+                Err << "quarnel: --html needs a file name\n";
+                return Failed;
+            }
+        } else if (arg == "--help") {
+            Out << HelpText();
+            return Matched;
+        } else if (arg == "--version") {
+            Out << "quarnel " << QUARNEL_VERSION << "\n";
+            return Matched;
+        } else {
+            Err << "quarnel: unknown option " << arg << "\nTry 'quarnel --help'.\n";
+            return Failed;
+        }
+    }
+
+    // Leading switches; a parameter file is read before the others are applied over it.
+    std::size_t first = 0;
+    std::string parameterFile;
+    std::vector<std::string> switches;
+    for (; first < rest.size() && first < firstAfterOptions && IsSwitch(rest[first]); ++first) {
+        if (SwitchLetterIs(rest[first], 'F'))
+            parameterFile = rest[first].substr(2, 255);
+        else
+            switches.push_back(rest[first]);
+    }
+    const std::vector<std::string> positional(rest.begin() + static_cast<std::ptrdiff_t>(first), rest.end());
+
+    TSearchData data;
+    LoadReadDefaults(data);
+    if (!parameterFile.empty()) {
+        if (access(parameterFile.c_str(), R_OK) != 0) {
+            Err << "quarnel: cannot read the parameter file " << parameterFile << "\n";
+            return Failed;
+        }
+        TProfile profile;
+        profile.FileName = parameterFile;
+        data.LoadFromProfile(profile);
+    }
+    std::string ignored;
+    for (const std::string& s : switches)
+        data.ParseCommandLine({program, s}, ignored, currentFolder);
+
+    if (positional.size() == 1 || positional.size() > 3) {
+        Err << "quarnel: give a search text, the file specifications and at most one folder\n"
+               "Try 'quarnel --help'.\n";
+        return Failed;
+    }
+    if (positional.empty() && parameterFile.empty()) {
+        Err << HelpText();
+        return Failed;
+    }
+    if (!positional.empty()) {
+        // As the program reads them: the folder, or the current one, makes exactly one folder.
+        data.SearchString = positional[0];
+        data.SetFileSpecs(positional[1]);
+        data.SetFolders('"' + (positional.size() == 3 ? positional[2] : currentFolder) + '"');
+    }
+
+    // A pattern that does not compile would find nothing in every file: say so instead.
+    if (const int32_t code = TLineScanner(data).PatternErrorCode(); code != 0) {
+        Err << "quarnel: " << TRep::ErrorText(code) << ": " << data.SearchString << "\n";
+        return Failed;
+    }
+
+    TFileList results;
+    TSearchStats stats;
+    TNullShellInfo shell;
+    TSearchEngine engine(data, results, stats, shell);
+    engine.SetBaseFolder(currentFolder);
+    bool failed = false;
+    if (OutputFormat == Format::Csv)
+        Out << TFileListCsv::Header() << "\n";
+    TSearchNotifications notify;
+    notify.NewResult = [&](TFileData& record) {
+        switch (OutputFormat) {
+        case Format::Grep: PrintGrep(record); break;
+        case Format::Json: PrintJson(record); break;
+        case Format::Csv: Out << TFileListCsv::Row(record) << "\n"; break;
+        }
+    };
+    notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
+        Err << "quarnel: " << text << "\n";
+        failed = true;
+    };
+    engine.SetNotifications(notify);
+    engine.Search();
+    Out.flush();
+
+    if (!HtmlFile.empty() && !WriteHtmlReport(data, stats, results)) {
+        Err << "quarnel: cannot write the report " << HtmlFile << "\n";
+        return Failed;
+    }
+    if (failed)
+        return Failed;
+    return results.Count() > 0 ? Matched : NothingMatched;
+}
+
+bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats& stats, const TFileList& results)
+{
+    // The report looks as the window's all-matches view does with the user's stored options.
+    const TSettingsStore store(TSettingsStore::DefaultFileName());
+    const TProgramData preferences(store);
+    THTMLWin document(nullptr, ProgramFolder);
+    document.LoadOptions(store);
+    TFileSectionWriter writer(document);
+    return writer.WriteAllMatches(results, TSearchSummary::Result(data, stats), preferences.MatchWindow) &&
+           document.CopyDocumentTo(HtmlFile);
+}
+
+void TConsoleSearch::PrintGrep(const TFileData& record)
+{
+    const std::string path = DisplayPath(record);
+    for (const auto& [number, text] : MatchedLines(record))
+        Out << path << ':' << number << ':' << text << '\n';
+}
+
+void TConsoleSearch::PrintJson(const TFileData& record)
+{
+    // A member's extracted file is gone once its archive is done: the member's name stands for it.
+    const std::string path = JsonString(record.InZip ? record.FileName : record.FullPath);
+    const std::string archive = record.InZip ? JsonString(record.ZipName) : std::string("null");
+    const auto lines = MatchedLines(record);
+    std::size_t line = 0;
+    for (const TMatch& match : record.Matches) {
+        while (line < lines.size() && lines[line].first < match.LineNumber)
+            ++line;
+        const std::string text = line < lines.size() && lines[line].first == match.LineNumber
+                                     ? JsonString(lines[line].second)
+                                     : std::string("\"\"");
+        Out << "{\"path\":" << path << ",\"archive\":" << archive << ",\"line\":" << match.LineNumber
+            << ",\"start\":" << match.StartPos << ",\"end\":" << match.EndPos << ",\"lineLength\":" << match.LineLength
+            << ",\"text\":" << text << "}\n";
+    }
+}

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "TestDir.h"
+#include "cli/TConsoleSearch.h"
+
+namespace {
+
+struct Outcome {
+    int Exit;
+    std::string Out;
+    std::string Err;
+};
+
+Outcome RunConsole(const TestDir& dir, std::vector<std::string> args)
+{
+    std::ostringstream out, err;
+    args.insert(args.begin(), "quarnel");
+    const int exit = TConsoleSearch(out, err).Run(args, dir.Path());
+    std::string text = out.str();
+    for (std::size_t at; (at = text.find(dir.Path())) != std::string::npos;)
+        text.replace(at, dir.Path().size(), "<dir>");
+    return {exit, text, err.str()};
+}
+
+class ConsoleSearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Dir.WriteFile("a.txt", "hello world\nnothing here\nsay Hello\n");
+        Dir.WriteFile("sub/b.c", "int hello;\n");
+        Dir.WriteFile("sub/c.txt", "hellofish\nx -r y\n");
+    }
+    TestDir Dir;
+};
+
+TEST_F(ConsoleSearch, GrepStyleOutputAndExitCodes)
+{
+    struct Case {
+        std::vector<std::string> Args;
+        int Exit;
+        std::string Out;
+    };
+    const Case cases[] = {
+        // the read defaults search sub-folders
+        {{"hello", "*.txt"}, 0, "<dir>/a.txt:1:hello world\n<dir>/a.txt:3:say Hello\n<dir>/sub/c.txt:1:hellofish\n"},
+        {{"-r-", "hello", "*.txt"}, 0, "<dir>/a.txt:1:hello world\n<dir>/a.txt:3:say Hello\n"},
+        // several leading switches, then the positional arguments
+        {{"-r", "-m", "hello", "*.txt *.c", Dir.Path()},
+         0, "<dir>/a.txt:1:hello world\n<dir>/sub/c.txt:1:hellofish\n<dir>/sub/b.c:1:int hello;\n"},
+        {{"-r", "-w", "hello", "*.txt"}, 0, "<dir>/a.txt:1:hello world\n<dir>/a.txt:3:say Hello\n"},
+        {{"-r", "-w", "-m-", "-x", "HELLO", "*.*"}, 0, "<dir>/a.txt:1:hello world\n<dir>/sub/b.c:1:int hello;\n"},
+        {{"-v", "hello", "a.txt"}, 0, "<dir>/a.txt:2:nothing here\n"},
+        {{"absent", "*.txt"}, 1, ""},
+        {{"--", "-r", "*.txt"}, 0, "<dir>/sub/c.txt:2:x -r y\n"},  // after "--" a dash starts the search text
+        {{"-q", "--", "-r", "*.txt"}, 0, "<dir>/sub/c.txt:2:x -r y\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = RunConsole(Dir, c.Args);
+        EXPECT_EQ(outcome.Exit, c.Exit) << c.Args[0];
+        EXPECT_EQ(outcome.Out, c.Out) << c.Args[0];
+    }
+}
+
+TEST_F(ConsoleSearch, ErrorsGoToStandardErrorWithExitTwo)
+{
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Err;
+    };
+    const Case cases[] = {
+        {{"a(b", "*.txt"}, "quarnel: Unmatched (: a(b\n"},
+        {{"[z-a]", "*.txt"}, "quarnel: Invalid range specifier: [z-a]\n"},
+        {{"hello", "*.txt", "missing"}, "quarnel: Unable to search in folder missing\n"},
+        {{"hello"}, "quarnel: give a search text, the file specifications and at most one folder\nTry 'quarnel --help'.\n"},
+        {{"--frobnicate", "x", "*.txt"}, "quarnel: unknown option --frobnicate\nTry 'quarnel --help'.\n"},
+        {{"-Fnot-there.par"}, "quarnel: cannot read the parameter file not-there.par\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = RunConsole(Dir, c.Args);
+        EXPECT_EQ(outcome.Exit, 2) << c.Args[0];
+        EXPECT_EQ(outcome.Err, c.Err) << c.Args[0];
+    }
+}
+
+TEST_F(ConsoleSearch, JsonLinesStayValidForAnyBytes)
+{
+    Dir.WriteFile("odd.txt", "caf\xE9 \"hi\"\tx\\\n");
+    const Outcome outcome = RunConsole(Dir, {"--json", "-q", "HI", "odd.txt"});
+    EXPECT_EQ(outcome.Exit, 0);
+    EXPECT_EQ(outcome.Out, "{\"path\":\"<dir>/odd.txt\",\"archive\":null,\"line\":1,\"start\":7,\"end\":9,"
+                           "\"lineLength\":12,\"text\":\"caf\xC3\xA9 \\\"hi\\\"\\tx\\\\\"}\n");
+}
+
+TEST_F(ConsoleSearch, CsvListsTheMatchingFiles)
+{
+    const Outcome outcome = RunConsole(Dir, {"--csv", "-r", "hello", "*.c"});
+    EXPECT_EQ(outcome.Exit, 0);
+    EXPECT_EQ(outcome.Out.substr(0, outcome.Out.find('\n')), "Filename,T/B,File type,Folder,Matches,Size,Date");
+    EXPECT_NE(outcome.Out.find("\n\"b.c\",\"T\",\"\",\"<dir>/sub\",1,11,\""), std::string::npos) << outcome.Out;
+}
+
+TEST_F(ConsoleSearch, ParameterFileThenSwitchesOverIt)
+{
+    Dir.WriteFile("s.par", "[General Search Parameters]\nSearch String=hello\nRecurse Subdirectories=False\n"
+                           "[Active File Specifications]\n0=*.txt\n[Active Directory Specifications]\n0=" +
+                               Dir.Path() + "\n");
+    EXPECT_EQ(RunConsole(Dir, {"-F" + Dir.PathOf("s.par")}).Out,
+              "<dir>/a.txt:1:hello world\n<dir>/a.txt:3:say Hello\n");
+    EXPECT_EQ(RunConsole(Dir, {"-F" + Dir.PathOf("s.par"), "-r", "-m"}).Out,
+              "<dir>/a.txt:1:hello world\n<dir>/sub/c.txt:1:hellofish\n");
+}
+
+TEST_F(ConsoleSearch, HtmlReportHoldsEveryFilesMatches)
+{
+    const std::string report = Dir.PathOf("out/report.htm");
+    Dir.MakeFolder("out");
+    const Outcome outcome = RunConsole(Dir, {"--html", report, "-r-", "hello", "*.txt"});
+    EXPECT_EQ(outcome.Exit, 0);
+    const std::string html = Dir.ReadFile("out/report.htm");
+    EXPECT_EQ(html.rfind("<HTML><HEAD><TITLE>Quarnel 2.3 Output</TITLE>", 0), 0u);
+    EXPECT_NE(html.find("'hello' in *.txt: 2 matches in 1 file. 1 file searched. 0 files skipped."), std::string::npos);
+    EXPECT_NE(html.find("<FONT class=match>Hello</FONT>"), std::string::npos);
+
+    EXPECT_EQ(RunConsole(Dir, {"--html", Dir.PathOf("no/such/folder/r.htm"), "hello", "*.txt"}).Exit, 2);
+    EXPECT_EQ(RunConsole(Dir, {"hello", "*.txt", "--html"}).Exit, 2);
+}
+
+TEST_F(ConsoleSearch, HelpAndVersion)
+{
+    EXPECT_EQ(RunConsole(Dir, {"--version"}).Out, std::string("quarnel ") + QUARNEL_VERSION + "\n");
+    const Outcome help = RunConsole(Dir, {"x", "--help"});
+    EXPECT_EQ(help.Exit, 0);
+    EXPECT_NE(help.Out.find("Usage: quarnel"), std::string::npos);
+}
+
+} // namespace
