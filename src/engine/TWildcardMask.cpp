@@ -7,9 +7,11 @@ char Upper(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+} // namespace
+
 // Iterative match with one backtrack point for the last '*': linear in practice, never
 // exponential, whatever the mask.
-bool MatchGlob(std::string_view mask, std::string_view name)
+bool TWildcardMask::MatchesGlob(std::string_view mask, std::string_view name)
 {
     std::size_t m = 0, n = 0;
     std::size_t starMask = std::string_view::npos, starName = 0;
@@ -32,13 +34,11 @@ bool MatchGlob(std::string_view mask, std::string_view name)
     return m == mask.size();
 }
 
-} // namespace
-
 bool TWildcardMask::Matches(std::string_view mask, std::string_view name)
 {
-    if (MatchGlob(mask, name))
+    if (MatchesGlob(mask, name))
         return true;
     if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
-        return MatchGlob(mask.substr(0, mask.size() - 2), name);
+        return MatchesGlob(mask.substr(0, mask.size() - 2), name);
     return false;
 }

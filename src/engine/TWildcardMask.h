@@ -8,4 +8,6 @@
 class TWildcardMask {
 public:
     static bool Matches(std::string_view mask, std::string_view name);
+    // '*' and '?' only, without the rule for a trailing ".*".
+    static bool MatchesGlob(std::string_view mask, std::string_view name);
 };

@@ -15,6 +15,7 @@
 
 #include "engine/TImplodeDecoder.h"
 #include "engine/TShrinkDecoder.h"
+#include "engine/TWildcardMask.h"
 #include "engine/TZipArchive.h"
 #include "engine/TZipBitReader.h"
 #include "engine/TZipEntry.h"
@@ -28,7 +29,6 @@ constexpr uint16_t MethodImploded = 6;
 constexpr uint16_t MethodDeflated = 8;
 constexpr std::size_t ChunkSize = 64 * 1024;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsSeparator(char c, bool withColon) { return c == '/' || c == '\\' || (withColon && c == ':'); }
 
@@ -157,27 +157,8 @@ bool TZipExtractor::MaskMatches(std::string_view mask, std::string_view name)
 {
     if (mask.empty() || mask == "*.*")
         return true;
-    // Greedy matching that goes back to the last '*' on a mismatch: linear in practice and never
-    // worse than mask length times name length.
-    constexpr std::size_t None = std::string_view::npos;
-    std::size_t m = 0, n = 0, starMask = None, starName = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starMask = m++;
-            starName = n;
-        } else if (m < mask.size() && (mask[m] == '?' || Upper(mask[m]) == Upper(name[n]))) {
-            ++m;
-            ++n;
-        } else if (starMask != None) {
-            m = starMask + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
+    // Stored names are compared whole, folders included: '*' runs across '/' too.
+    return TWildcardMask::MatchesGlob(mask, name);
 }
 
 std::string TZipExtractor::OutputPath(std::string_view storedName, bool dontRecurse)
