@@ -176,14 +176,28 @@ bool TLineScanner::FindHits(std::string_view text, OnHit&& onHit) const
             break;
         if (!Alternatives.empty()) {
             // At the first place where an alternative occurs, the first alternative found there.
+            // Each alternative's next place is kept until the search passes it, so a line with
+            // many hits of one alternative is not searched to its end again for the others.
+            constexpr std::size_t Unknown = TLiteralFinder::npos - 1;
+            std::size_t next[MaxHitLiterals];
+            const bool remember = Alternatives.size() <= MaxHitLiterals;
+            if (remember)
+                std::fill_n(next, Alternatives.size(), Unknown);
             std::size_t from = 0;
             for (;;) {
                 std::size_t at = TLiteralFinder::npos, size = 0;
-                for (const TLiteralFinder& alternative : Alternatives) {
-                    const std::size_t place = alternative.Find(text, from);
+                for (std::size_t i = 0; i < Alternatives.size(); ++i) {
+                    std::size_t place;
+                    if (!remember) {
+                        place = Alternatives[i].Find(text, from);
+                    } else {
+                        if (next[i] == Unknown || (next[i] != TLiteralFinder::npos && next[i] < from))
+                            next[i] = Alternatives[i].Find(text, from);
+                        place = next[i];
+                    }
                     if (place < at) {
                         at = place;
-                        size = alternative.Size();
+                        size = Alternatives[i].Size();
                     }
                 }
                 if (at == TLiteralFinder::npos)
