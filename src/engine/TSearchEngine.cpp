@@ -10,6 +10,7 @@
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
 #include "engine/TLineScanner.h"
+#include "engine/TRep.h"
 #include "engine/TWildcardMask.h"
 #include "engine/TZipExtractor.h"
 #include "model/TFileData.h"
@@ -90,10 +91,16 @@ void TSearchEngine::Run()
     ReportProgress();
     Stats.Completed = false;
     Today = TDateTime::Today().DayNumber();
-    Scanner = SearchPass ? std::make_unique<TLineScanner>(Data) : nullptr;
+    Scanner = std::make_unique<TLineScanner>(Data);
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
 
-    if (Data.SearchAgain) {
+    // A pattern that does not compile would find nothing in every file (and, inverted, list
+    // every line): the run says so and searches nothing. The counting pass leaves the telling to
+    // the search pass that follows it.
+    if (const int32_t code = Scanner->PatternErrorCode(); code != 0) {
+        if (SearchPass && Notify.Error)
+            Notify.Error(ErrorCaption, ErrorTitle, "Invalid regular expression: " + TRep::ErrorText(code));
+    } else if (Data.SearchAgain) {
         SearchAgain();
     } else {
         Results.Clear();

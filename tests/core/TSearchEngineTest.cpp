@@ -222,6 +222,23 @@ TEST(TSearchEngine, CountingPassCountsFilesThatPassTheFilters)
     EXPECT_EQ(run.Results.Count(), 0u);
 }
 
+TEST(TSearchEngine, APatternThatDoesNotCompileIsReportedAndNothingIsListed)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "Z\n");
+    EngineRun run(dir);
+    run.Data.SearchMode = TSearchData::ModeNormal;
+    run.Data.Invert = true;
+    for (const char* pattern : {"a(b", "[Z-a]"}) { // the second only fails once folded to [Z-A]
+        run.Data.SearchString = pattern;
+        EXPECT_TRUE(run.Engine.CountFiles());
+        EXPECT_EQ(run.Stats.CountedFiles, 0);
+        EXPECT_EQ(run.Search(), std::string("Search Error / An error has occured: / Invalid regular expression: ") +
+                                    (pattern[0] == 'a' ? "Unmatched (" : "Invalid range specifier") + "\n");
+        EXPECT_EQ(run.Results.Count(), 0u);
+    }
+}
+
 TEST(TSearchEngine, RelativeRootsResolveAgainstTheBaseFolder)
 {
     TestDir dir;
