@@ -1,13 +1,11 @@
 #include "engine/TZipExtractor.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <memory>
@@ -20,6 +18,7 @@
 #include "engine/TZipBitReader.h"
 #include "engine/TZipEntry.h"
 #include "engine/TZipSink.h"
+#include "model/TAtomicFile.h"
 
 namespace {
 
@@ -42,19 +41,19 @@ std::string Join(const std::string& folder, std::string_view name)
     return path;
 }
 
-bool WriteAll(int file, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(file, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
+// A member goes to a new file beside its final name, renamed over that name (a link there
+// included, so nothing is written through a link) once it is whole and checked. It is not
+// flushed to disk: a member can always be extracted again, and flushing each one would slow
+// an archive of many small members badly.
+constexpr TAtomicFile::TOptions MemberOptions{
+    .TemporaryPrefix = "~qz",
+    .TemporarySuffix = ".tmp",
+    .NewFileMode = 0666,
+    .PermissionsRequired = false,
+    .KeepOwner = false,
+    .SyncFile = false,
+    .SyncFolder = false,
+};
 
 // The DOS date and time of a member as a local time stamp; false for impossible field values.
 bool DosTime(uint16_t date, uint16_t time, std::time_t& result)
@@ -90,19 +89,6 @@ bool MakeFolders(const std::string& root, const std::string& relative, std::stri
         }
     }
     return true;
-}
-
-// Creates a new, empty file of a name not used yet in `folder`.
-int CreateTemporary(const std::string& folder, std::string& path)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        path = Join(folder, "~qz" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
-        const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (file >= 0 || errno != EEXIST)
-            return file;
-    }
-    return -1;
 }
 
 bool CopyStored(const TZipBitReader::TSource& source, uint64_t size, TZipSink& sink)
@@ -280,15 +266,14 @@ bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, 
     uint64_t offset;
     if (!archive.DataOffset(entry, offset) || !HasRoomFor(folder, entry.Size))
         return false;
-    std::string temporary;
-    const int file = CreateTemporary(folder, temporary);
-    if (file < 0)
+    TAtomicFile file(MemberOptions);
+    if (!file.Open(finalPath))
         return false;
 
     uLong crc = crc32(0L, Z_NULL, 0);
     TZipSink sink([&](const char* data, std::size_t size) {
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
-        return WriteAll(file, data, size);
+        return file.Write(data, size);
     });
     uint64_t left = entry.CompressedSize;
     const TZipBitReader::TSource source = [&](unsigned char* buffer, std::size_t capacity) -> std::size_t {
@@ -313,15 +298,13 @@ bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, 
             ok = TImplodeDecoder::FromFlags(entry.Flags).Decode(bits, entry.Size, sink);
     }
     ok = ok && sink.Produced() == entry.Size && crc == entry.Crc;
-    ok = ::close(file) == 0 && ok;
+    if (!ok)
+        return false;  // the partial member goes with `file`
 
     std::time_t stamp;
-    if (ok && DosTime(entry.DosDate, entry.DosTime, stamp)) {
+    if (DosTime(entry.DosDate, entry.DosTime, stamp)) {
         const timespec times[2] = {{stamp, 0}, {stamp, 0}};
-        ::utimensat(AT_FDCWD, temporary.c_str(), times, AT_SYMLINK_NOFOLLOW);
+        ::futimens(file.Descriptor(), times);
     }
-    ok = ok && ::rename(temporary.c_str(), finalPath.c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+    return file.Commit();
 }

@@ -11,72 +11,16 @@
 #include <cstdlib>
 #include <thread>
 
+#include "model/TAtomicFile.h"
 #include "model/TSettingsText.h"
 
 namespace {
 
-enum class TReadOutcome { Read, Missing, Failed };
-
+// Closes once: on Linux the descriptor is released even when close() reports EINTR, so a
+// retry could close a file that another thread has just opened under the same number.
 void CloseQuietly(int fd)
 {
-    while (close(fd) != 0 && errno == EINTR) {
-    }
-}
-
-// Reads the whole regular file at `path`. Missing means there is no such file, so that a save
-// may create it; Failed means it exists but cannot be used, so that a save must leave it alone.
-TReadOutcome ReadWholeFile(const std::string& path, std::string& content, struct stat& info)
-{
-    content.clear();
-    int fd;
-    do {
-        // O_NONBLOCK so that a FIFO under the name cannot block the open.
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return errno == ENOENT ? TReadOutcome::Missing : TReadOutcome::Failed;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<unsigned long long>(info.st_size) > TSettingsStore::MaxFileSize) {
-        CloseQuietly(fd);
-        return TReadOutcome::Failed;
-    }
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || content.size() + static_cast<std::size_t>(n) > TSettingsStore::MaxFileSize) {
-            CloseQuietly(fd);
-            return TReadOutcome::Failed;
-        }
-        if (n == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
-    CloseQuietly(fd);
-    return TReadOutcome::Read;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    close(fd);
 }
 
 // Creates `folder` and its missing parents; new folders are private to the user, as a
@@ -86,55 +30,23 @@ bool MakeFolders(const std::string& folder)
     struct stat info;
     if (stat(folder.c_str(), &info) == 0)
         return S_ISDIR(info.st_mode);
-    const std::string parent = FolderOf(folder);
+    const std::string parent = TAtomicFile::FolderOf(folder);
     if (parent != folder && parent != "." && parent != "/" && !MakeFolders(parent))
         return false;
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-// The file a save replaces: the target of a symbolic link rather than the link itself, so
-// that a linked settings file stays linked.
-std::string WriteTarget(const std::string& fileName)
-{
-    struct stat info;
-    if (lstat(fileName.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = realpath(fileName.c_str(), nullptr)) {
-            std::string target(resolved);
-            std::free(resolved);
-            return target;
-        }
-    }
-    return fileName;
-}
-
-// Replaces `target` with `content` in one step: a temporary file in the same folder is written,
-// flushed to disk and renamed over it, so that a crash leaves either the old or the new file.
-// An existing file keeps its permissions; a new one is private to the user.
-bool ReplaceFile(const std::string& target, const std::string& content, const struct stat* existing)
-{
-    const std::string folder = FolderOf(target);
-    std::string pattern = folder + "/.settings-XXXXXX.tmp";
-    const int fd = mkstemps(pattern.data(), 4);
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, content);
-    if (ok && existing)
-        ok = fchmod(fd, existing->st_mode & 07777) == 0;
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(pattern.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(pattern.c_str());
-        return false;
-    }
-    // Make the rename itself durable; failing here does not undo the save.
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        CloseQuietly(folderFd);
-    }
-    return true;
-}
+// A saved settings file keeps the old one's permissions; a new one is private to the user. The
+// folder is flushed too, so that the rename itself survives a crash.
+constexpr TAtomicFile::TOptions ReplaceOptions{
+    .TemporaryPrefix = ".settings-",
+    .TemporarySuffix = ".tmp",
+    .NewFileMode = 0600,
+    .PermissionsRequired = true,
+    .KeepOwner = false,
+    .SyncFile = true,
+    .SyncFolder = true,
+};
 
 // An exclusive advisory lock on a lock file beside the settings file, held while it lives.
 // The lock file stays in place: removing it would let two savers lock two different files.
@@ -174,15 +86,15 @@ TSettingsStore::TSettingsStore(std::string fileName) : Name(std::move(fileName))
         return;
     std::string content;
     struct stat info;
-    switch (ReadWholeFile(Name, content, info)) {
-    case TReadOutcome::Read:
+    switch (TAtomicFile::ReadWholeFile(Name, MaxFileSize, content, info)) {
+    case TAtomicFile::TReadOutcome::Read:
         Keys = TSettingsText::Parse(content);
         State = TLoadState::Loaded;
         break;
-    case TReadOutcome::Missing:
+    case TAtomicFile::TReadOutcome::Missing:
         State = TLoadState::NoFile;
         break;
-    case TReadOutcome::Failed:
+    case TAtomicFile::TReadOutcome::Failed:
         State = TLoadState::Unreadable;
         break;
     }
@@ -246,18 +158,20 @@ bool TSettingsStore::Save()
 {
     if (Pending.empty())
         return true;
-    if (Name.empty() || !MakeFolders(FolderOf(Name)))
+    if (Name.empty() || !MakeFolders(TAtomicFile::FolderOf(Name)))
         return false;
 
     const TFileLock lock(Name + ".lock");
-    const std::string target = WriteTarget(Name);
+    // A linked settings file stays linked: the save replaces the file the link names.
+    const std::string target = TAtomicFile::WriteTarget(Name);
     std::string content;
     struct stat info;
-    const TReadOutcome outcome = ReadWholeFile(target, content, info);
-    if (outcome == TReadOutcome::Failed)
+    const TAtomicFile::TReadOutcome outcome = TAtomicFile::ReadWholeFile(target, MaxFileSize, content, info);
+    if (outcome == TAtomicFile::TReadOutcome::Failed)
         return false;
+    const bool existed = outcome == TAtomicFile::TReadOutcome::Read;
     // Renaming would get past a read-only file's protection; the user made it read-only.
-    if (outcome == TReadOutcome::Read && access(target.c_str(), W_OK) != 0)
+    if (existed && access(target.c_str(), W_OK) != 0)
         return false;
 
     TSettingsTree merged = TSettingsText::Parse(content);
@@ -267,7 +181,7 @@ bool TSettingsStore::Save()
     // A file the next load would refuse must not be written.
     if (text.size() > MaxFileSize)
         return false;
-    if (!ReplaceFile(target, text, outcome == TReadOutcome::Read ? &info : nullptr))
+    if (!TAtomicFile::Replace(target, text, existed ? &info : nullptr, ReplaceOptions))
         return false;
 
     Keys = std::move(merged);

@@ -8,11 +8,10 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <utility>
 
+#include "model/TAtomicFile.h"
 #include "model/TFileData.h"
 #include "presentation/THTMLEscape.h"
 #include "presentation/TResultsView.h"
@@ -78,28 +77,19 @@ std::string TemporaryFolder()
     return error ? std::string("/tmp") : folder.string();
 }
 
-std::string Join(std::string folder, std::string_view name)
-{
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder.append(name);
-}
+// A saved copy keeps the permissions of the file it replaces where it can; it is written over
+// the name as given, a symbolic link included.
+constexpr TAtomicFile::TOptions CopyOptions{
+    .TemporaryPrefix = {},  // set per target: "." + its name + ".~"
+    .TemporarySuffix = "",
+    .NewFileMode = 0666,
+    .PermissionsRequired = false,
+    .KeepOwner = false,
+    .SyncFile = true,
+    .SyncFolder = false,
+};
 
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t done = ::write(fd, data, size);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
-bool CopyContents(int from, int to)
+bool CopyContents(int from, TAtomicFile& to)
 {
     char buffer[64 * 1024];
     for (;;) {
@@ -110,30 +100,9 @@ bool CopyContents(int from, int to)
             return false;
         if (got == 0)
             return true;
-        if (!WriteAll(to, buffer, static_cast<std::size_t>(got)))
+        if (!to.Write(buffer, static_cast<std::size_t>(got)))
             return false;
     }
-}
-
-// Creates a new file beside `target` under a name nobody else uses; returns its descriptor
-// (or -1) and its path in `path`. The mode 0666 lets the umask decide, as for any new file.
-int CreateSibling(const fs::path& target, std::string& path)
-{
-    static std::mt19937_64 random{std::random_device{}()};
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string base = "." + target.filename().string() + ".~";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[20];
-        std::snprintf(suffix, sizeof suffix, "%012" PRIx64, static_cast<uint64_t>(random() & 0xFFFFFFFFFFFFu));
-        path = (folder / (base + suffix)).string();
-        int fd;
-        do
-            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        while (fd < 0 && errno == EINTR);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 }
@@ -189,12 +158,12 @@ void THTMLWin::DeleteDocumentFile()
     Complete = false;
 }
 
-// The file is made exclusively (as mkstemp does) with a name nobody else can predict, so that
-// neither another program copy nor another user can share it or plant a link in its place.
+// The file is made exclusively, with a name nobody else can predict and for the user alone, so
+// that neither another program copy nor another user can share it or plant a link in its place.
 std::string THTMLWin::MakeDocumentFile() const
 {
-    std::string path = Join(TempFolder.empty() ? TemporaryFolder() : TempFolder, "~qnXXXXXX.htm");
-    const int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
+    std::string path;
+    const int fd = TAtomicFile::CreateUnique(TempFolder.empty() ? TemporaryFolder() : TempFolder, "~qn", ".htm", 0600, path);
     if (fd < 0)
         return {};
     ::close(fd);
@@ -422,26 +391,21 @@ bool THTMLWin::CopyDocumentTo(const std::string& path) const
     while (source < 0 && errno == EINTR);
     if (source < 0)
         return false;
-    std::string temporary;
-    const int copy = CreateSibling(target, temporary);
-    if (copy < 0) {
+    TAtomicFile::TOptions options = CopyOptions;
+    const std::string prefix = "." + target.filename().string() + ".~";
+    options.TemporaryPrefix = prefix;
+    TAtomicFile copy(options);
+    if (!copy.Open(path)) {
         ::close(source);
         return false;
     }
 
-    bool ok = CopyContents(source, copy);
+    const bool ok = CopyContents(source, copy);
     ::close(source);
+    if (!ok)
+        return false;  // the temporary copy goes with `copy`
     // A replaced file keeps its permissions, as an overwritten file would.
     struct stat existing;
-    if (ok && ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(copy, existing.st_mode & 07777);
-    if (ok && ::fsync(copy) != 0)
-        ok = false;
-    if (::close(copy) != 0)
-        ok = false;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+    const bool replacing = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    return copy.Commit(replacing ? &existing : nullptr);
 }
