@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -17,6 +18,17 @@ public:
     void Clear();
     // Empties the list and hands its records to the caller (the re-search).
     std::vector<std::unique_ptr<TFileData>> TakeAll();
+    // Reorders the records by `less` (a strict weak order on two records); records it holds
+    // equal keep their relative order. The records themselves stay where they are in memory,
+    // so pointers to them remain valid.
+    template <typename Less>
+    void StableSort(Less less)
+    {
+        std::stable_sort(Records.begin(), Records.end(),
+                         [&less](const std::unique_ptr<TFileData>& a, const std::unique_ptr<TFileData>& b) {
+                             return less(static_cast<const TFileData&>(*a), static_cast<const TFileData&>(*b));
+                         });
+    }
 
 private:
     std::vector<std::unique_ptr<TFileData>> Records;

@@ -1,7 +1,7 @@
 #include "presentation/TFileListCsv.h"
 
-#include "model/TDateFormat.h"
 #include "model/TFileData.h"
+#include "presentation/TFileListColumns.h"
 
 std::string TFileListCsv::Header()
 {
@@ -10,9 +10,17 @@ std::string TFileListCsv::Header()
 
 std::string TFileListCsv::Row(const TFileData& record)
 {
-    const auto quoted = [](const std::string& text) { return '"' + text + '"'; };
-    return quoted(record.FileName) + ',' + quoted(record.FileType == TFileData::Text ? "T" : "B") + ',' +
-           quoted(record.TypeName) + ',' + quoted(record.InZip ? record.ZipName : record.Folder) + ',' +
-           std::to_string(record.Matches.size()) + ',' + std::to_string(record.Size) + ',' +
-           quoted(TDateFormat::Program().FormatDateTime(record.Date));
+    // The same texts as the file list's columns; the numbers go unquoted.
+    std::string row;
+    for (int column = 0; column < TFileListColumns::ColumnCount; ++column) {
+        if (column > 0)
+            row += ',';
+        const bool number = column == TFileListColumns::Matches || column == TFileListColumns::Size;
+        if (!number)
+            row += '"';
+        row += TFileListColumns::Text(record, column);
+        if (!number)
+            row += '"';
+    }
+    return row;
 }
