@@ -11,6 +11,7 @@
 #include "presentation/TResultsView.h"
 
 class QPrinter;
+class TResultsStyleCache;
 
 // The results pane: shows the documents that THTMLWin writes, reports clicks on their links and
 // scrolls to their line anchors.
@@ -19,14 +20,9 @@ class QPrinter;
 // other byte as Windows-1252, because one document mixes lines of files of both kinds.
 //
 // The pane does not hand the markup to Qt's HTML importer, which is far too slow for documents of
-// millions of characters (it lays out a table whole before the first paint, a line broken by
-// "<br>" inside one paragraph as one block, and it slows to a crawl on thousands of anchor names).
-// Instead it builds the QTextDocument itself: every line is a block of its own, a file's body
-// table becomes plain blocks with the table's padding, the heading bars stay real tables, and the
-// line anchors ("Line00012:") go into a map from name to position instead of the text formats.
-// The formats come from Qt itself: each element and heading cell is rendered once, in a small
-// scratch document with the document's style sheet, and its resolved format is reused, so the
-// style sheet that a browser reads is the one that the pane applies.
+// millions of characters: TResultsDocumentBuilder builds the QTextDocument instead, with the
+// formats that TResultsStyleProbe reads from Qt's own rendering of the document's style sheet.
+// The probes of the style sheets met so far are kept from one document to the next.
 //
 // Links are never followed. A click (or Enter on a link reached with Tab) emits linkClicked with
 // the link's text exactly as the document means it (entities decoded), after the input event has
@@ -74,14 +70,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct TStyleCache;
-
     void ShowDocument(QTextDocument* document, QHash<QString, int> anchors, const QString& fileName);
     void ScrollToPosition(int position);
     void OnAnchorClicked();
     QString HrefOfSelectedAnchor() const;
 
-    std::unique_ptr<TStyleCache> Styles;
+    std::unique_ptr<TResultsStyleCache> Styles;
     QString FileName;
     // Position of each line anchor in the document.
     QHash<QString, int> Anchors;
