@@ -1,0 +1,6 @@
+#include "dialogs/TPrintDlg.h"
+
+TPrintDlg::TPrintDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Print"));
+}

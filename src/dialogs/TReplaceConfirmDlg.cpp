@@ -1,0 +1,6 @@
+#include "dialogs/TReplaceConfirmDlg.h"
+
+TReplaceConfirmDlg::TReplaceConfirmDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Replace Confirmation"));
+}

@@ -1,0 +1,6 @@
+#include "dialogs/TReplaceWizardDlg.h"
+
+TReplaceWizardDlg::TReplaceWizardDlg(TReplaceData& options, const TSearchData& search, const TProgramData& program, QWidget* parent)
+    : QDialog(parent), Options(options), Search(search), Program(program)
+{
+}

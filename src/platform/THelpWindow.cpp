@@ -1,0 +1,3 @@
+#include "platform/THelpWindow.h"
+
+void THelpWindow::ShowTopic(const std::string&, std::string_view) {}
