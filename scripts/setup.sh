@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth poppler-utils
   fonts-dejavu-core fonts-liberation
+  adwaita-icon-theme hicolor-icon-theme
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QFileIconProvider>
+#include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 
@@ -13,7 +13,9 @@ public:
     QIcon Icon;
 };
 
-// Type names from the MIME database (the type's description) and icons from the platform theme.
+// Type names from the MIME database (the type's description, matched by the file's name) and
+// icons for the MIME type from the icon theme, falling back to its generic icon and then to the
+// style's file icon. Icons are kept per MIME type, so thousands of files share a few icons.
 // Used on the thread that runs the search; icons need a running QGuiApplication.
 class TQtShellInfo final : public TShellInfo {
 public:
@@ -21,6 +23,8 @@ public:
     std::unique_ptr<TFileIcon> Icon(const std::string& fullPath) override;
 
 private:
+    QIcon IconOf(const QMimeType& type);
+
     QMimeDatabase Mime;
-    QFileIconProvider Icons;
+    QHash<QString, QIcon> IconsByType;
 };

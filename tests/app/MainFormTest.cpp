@@ -1,24 +1,658 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
-#include "mainwindow/TMainForm.h"
-#include "model/TDateFormat.h"
-#include "platform/TPlatformDates.h"
+#include <functional>
+#include <memory>
 
+#include "dialogs/TInfoDlg.h"
+#include "dialogs/TSearchDlg.h"
+#include "dialogs/TSearchWizardDlg.h"
+#include "mainwindow/TFileListModel.h"
+#include "mainwindow/TFileListView.h"
+#include "mainwindow/TMainForm.h"
+#include "mainwindow/TPanelBar.h"
+#include "model/TDateFormat.h"
+#include "model/TFileData.h"
+#include "model/TProfile.h"
+#include "model/TSearchData.h"
+#include "model/TSettingsStore.h"
+#include "platform/THTMLViewer.h"
+#include "platform/TPlatformDates.h"
+#include "presentation/TFileListColumns.h"
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+std::string Bytes(const QString& text)
+{
+    return text.toStdString();
+}
+
+// Where screenshots go when QUARNEL_SCREENSHOT_DIR is set, so a person can look at the window.
+void Snapshot(QWidget& widget, const char* name)
+{
+    const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        widget.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
+} // namespace
+
+// Every test gets its own configuration folder and a small tree of files to search.
 class MainFormTest : public QObject {
     Q_OBJECT
 
-private slots:
-    void opensWithCaptionAndClosesCleanly()
+private:
+    std::unique_ptr<QTemporaryDir> Config;
+    std::unique_ptr<QTemporaryDir> Tree;
+    QStringList Shown;  // object names of the dialogs shown modally, in order
+
+    QString TreePath() const { return Tree->path(); }
+
+    // Files of different names, sizes, dates and match counts; "needle" marks the matches.
+    void MakeTree()
     {
-        TMainForm form;
+        WriteFile(TreePath() + "/b.txt", "one needle\nnone\nneedle needle\n");
+        WriteFile(TreePath() + "/A.txt", "needle\n");
+        WriteFile(TreePath() + "/c.log", QByteArray("xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n").repeated(50) + "needle\n");
+        WriteFile(TreePath() + "/d.bin", QByteArray("needle\0\x01\x02", 9));
+        WriteFile(TreePath() + "/empty.txt", "nothing here\n");
+        WriteFile(TreePath() + "/sub/e.txt", "needle\nneedle\nneedle\nneedle\n");
+        // Dates one day apart, so the date column orders them unambiguously.
+        const QStringList names = {"b.txt", "A.txt", "c.log", "d.bin", "sub/e.txt"};
+        QDateTime when(QDate(2024, 5, 1), QTime(10, 0));
+        for (const QString& name : names) {
+            QFile file(TreePath() + "/" + name);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+            when = when.addDays(1);
+        }
+    }
+
+    // With `quiet`, the window starts in expert mode without a dialog (unless the command line
+    // asks for one), as most tests want; otherwise it keeps the stored preferences.
+    std::unique_ptr<TMainForm> MakeForm(std::vector<std::string> args = {}, bool newWindowStart = false,
+                                        bool quiet = true)
+    {
+        TStartupOptions options;
+        options.Arguments = {"quarnel32"};
+        options.Arguments.insert(options.Arguments.end(), args.begin(), args.end());
+        options.NewWindowStart = newWindowStart;
+        options.ProgramFolder = Bytes(TreePath() + "/program");
+        options.CurrentFolder = Bytes(TreePath());
+        auto form = std::make_unique<TMainForm>(std::move(options));
+        form->ShowModal = [this](QDialog& dialog) {
+            Shown << dialog.metaObject()->className();
+            return static_cast<int>(QDialog::Rejected);
+        };
+        form->AskYesNo = [](const QString&, const QString&) { return true; };
+        form->StartProcess = [](const QString&, const QStringList&) { return true; };
+        if (quiet) {
+            form->ProgramData().ExpertMode = true;
+            form->ProgramData().ShowDlgOnStart = false;
+        }
+        return form;
+    }
+
+    // Shows the window and waits for its start-up action.
+    void Start(TMainForm& form)
+    {
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.windowTitle(), QStringLiteral("Quarnel 2.3 "));
-        // Set QUARNEL_SCREENSHOT_DIR to look at the window as a person would.
-        if (const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR"); !dir.isEmpty())
-            QVERIFY(form.grab().save(dir + QStringLiteral("/main-window.png")));
-        QVERIFY(form.close());
-        QVERIFY(!form.isVisible());
+        QTRY_VERIFY(form.StartupDone());
+    }
+
+    void Search(TMainForm& form, const std::string& text = "needle", bool recurse = true)
+    {
+        TSearchData& data = form.SearchData();
+        data.SearchString = text;
+        data.SetFileSpecs("*.*");
+        data.SetFolders("\"" + Bytes(TreePath()) + "\"");
+        data.RecurseSubdirs = recurse;
+        data.CountFilesFirst = false;
+        form.StartClick();
+    }
+
+    QStringList RowNames(TMainForm& form) const
+    {
+        QStringList names;
+        for (int row = 0; row < form.FileListModel().rowCount(); ++row)
+            names << form.FileListModel().index(row, TFileListColumns::Name).data().toString();
+        return names;
+    }
+
+    bool Enabled(TMainForm& form, const char* name) const
+    {
+        QAction* action = form.Command(QString::fromLatin1(name));
+        return action != nullptr && action->isEnabled();
+    }
+
+private slots:
+    void init()
+    {
+        Config = std::make_unique<QTemporaryDir>();
+        Tree = std::make_unique<QTemporaryDir>();
+        QVERIFY(Config->isValid() && Tree->isValid());
+        qputenv("XDG_CONFIG_HOME", Config->path().toLocal8Bit());
+        Shown.clear();
+        TPlatformDates::InstallProgramDateFormat(QLocale(QStringLiteral("en_GB")));
+        MakeTree();
+    }
+
+    void opensWithCaptionMenusAndReadyStatus()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        form->ProgramData().ShowDlgOnStart = false;
+        Start(*form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Quarnel 2.3 "));
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Ready"));
+        QCOMPARE(form->FileListBox().Style(), TFileListView::Details);
+        QStringList menus;
+        for (QAction* action : form->menuBar()->actions())
+            menus << action->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Search", "&View", "&Options", "&Window", "&Help"}));
+        QCOMPARE(form->Command("SaveAsItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(form->Command("NextMatchItem")->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
+        QCOMPARE(form->Command("PrintButton")->toolTip(), QStringLiteral("Print"));
+        QCOMPARE(form->Command("PrintButton")->statusTip(), QStringLiteral("Print contents of window"));
+        QCOMPARE(form->Command("PrintItem")->statusTip(), QStringLiteral("Print contents of current window"));
+        Snapshot(*form, "main-window-empty");
+    }
+
+    void startupActionFollowsTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("expert");
+        QTest::addColumn<bool>("dialogOnStart");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::addColumn<bool>("searched");
+
+        const QStringList none;
+        const QStringList dlg{"TSearchDlg"};
+        const QStringList wizard{"TSearchWizardDlg"};
+        QTest::newRow("nothing, beginner: the assistant") << none << false << false << 0 << wizard << false;
+        QTest::newRow("nothing, expert with dialog at start") << none << true << true << 0 << dlg << false;
+        QTest::newRow("nothing, expert without dialog at start") << none << true << false << 0 << none << false;
+        QTest::newRow("a lone text is nothing to run") << QStringList{"needle"} << true << false << 0 << none << false;
+        QTest::newRow("folder, beginner: the expert dialog") << QStringList{"/P@TREE@"} << false << false << 2 << dlg
+                                                              << false;
+        QTest::newRow("folder, expert") << QStringList{"/P@TREE@"} << true << false << 2 << dlg << false;
+        QTest::newRow("whole search, beginner") << QStringList{"/r", "needle", "*.txt", "@TREE@"} << false << false << 3
+                                                << none << true;
+        QTest::newRow("whole search, expert") << QStringList{"/r", "needle", "*.txt", "@TREE@"} << true << true << 3
+                                              << none << true;
+        QTest::newRow("parameter file, beginner") << QStringList{"/F@TREE@/my.par"} << false << false << 1 << none
+                                                  << true;
+        QTest::newRow("parameter file, expert") << QStringList{"/F@TREE@/my.par"} << true << true << 1 << none << true;
+        QTest::newRow("F with no name does nothing") << QStringList{"/F"} << false << true << 1 << none << false;
+        QTest::newRow("missing parameter file is reported")
+            << QStringList{"/F@TREE@/missing.par"} << true << false << 1 << QStringList{"TInfoDlg"} << false;
+    }
+
+    void startupActionFollowsTheCommandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, expert);
+        QFETCH(bool, dialogOnStart);
+        QFETCH(int, result);
+        QFETCH(QStringList, dialogs);
+        QFETCH(bool, searched);
+
+        // A parameter file that searches the tree for "needle" in *.txt, with sub-folders.
+        {
+            TSearchData stored;
+            stored.SearchString = "needle";
+            stored.SetFileSpecs("*.txt");
+            stored.SetFolders("\"" + Bytes(TreePath()) + "\"");
+            stored.RecurseSubdirs = true;
+            TProfile profile;
+            profile.FileName = Bytes(TreePath() + "/my.par");
+            stored.SaveToProfile(profile);
+        }
+        std::vector<std::string> arguments;
+        for (QString arg : args)
+            arguments.push_back(Bytes(arg.replace(QStringLiteral("@TREE@"), TreePath())));
+        auto form = MakeForm(arguments);
+        form->ProgramData().ExpertMode = expert;
+        form->ProgramData().ShowDlgOnStart = dialogOnStart;
+        Start(*form);
+        QCOMPARE(form->StartupResult(), result);
+        QCOMPARE(Shown, dialogs);
+        QCOMPARE(form->FileListModel().rowCount() > 0, searched);
+        if (searched) {
+            QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
+            QCOMPARE(RowNames(*form), (QStringList{"A.txt", "b.txt", "e.txt"}));
+        }
+        if (result == 2)
+            QCOMPARE(form->SearchData().FoldersText("|"), Bytes(TreePath()));
+    }
+
+    void newWindowStartIgnoresTheCommandLineAndStandsOffset()
+    {
+        // The first window stands somewhere; its placement is stored at close.
+        {
+            auto first = MakeForm();
+            first->ProgramData().ExpertMode = true;
+            first->ProgramData().ShowDlgOnStart = false;
+            Start(*first);
+            first->move(100, 120);
+            QVERIFY(first->close());
+        }
+        auto form = MakeForm({"/r", "needle", "*.txt", Bytes(TreePath())}, true);
+        form->ProgramData().ExpertMode = false;
+        Start(*form);
+        QCOMPARE(form->StartupResult(), -1);
+        QVERIFY(Shown.isEmpty());
+        QCOMPARE(form->FileListModel().rowCount(), 0);
+        QVERIFY(form->pos().x() > 100);
+        QCOMPARE(form->pos().x() - 100, form->pos().y() - 120);
+    }
+
+    void newWindowStartsTheProgramWithTodaysDate()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        form->ProgramData().ShowDlgOnStart = false;
+        QString program;
+        QStringList arguments;
+        form->StartProcess = [&](const QString& p, const QStringList& a) {
+            program = p;
+            arguments = a;
+            return true;
+        };
+        Start(*form);
+        form->NewWindowClick();
+        QCOMPARE(program, TreePath() + "/program/quarnel32");
+        const QString today = QString::fromStdString(TDateFormat::Program().Format(TDateTime::Today()));
+        QCOMPARE(arguments, QStringList{"/" + today});
+        QCOMPARE(TMainForm::NewWindowArgument(), Bytes("/" + today));
+    }
+
+    void searchListsRowsInFoundOrderWithSummaryAndSpeed()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        Search(*form);
+        // Folder order: the files of the folder by name (case ignored), then its sub-folders.
+        QCOMPARE(RowNames(*form), (QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}));
+        QCOMPARE(form->FileListModel().index(1, TFileListColumns::Matches).data().toString(), QStringLiteral("3"));
+        QCOMPARE(form->FileListModel().index(3, TFileListColumns::TextOrBinary).data().toString(), QStringLiteral("B"));
+        QCOMPARE(form->DetailsBar().PanelText(0),
+                 QStringLiteral("'needle' in *.*: 10 matches in 5 files. 6 files searched. 0 files skipped."));
+        static const QRegularExpression speed(
+            QStringLiteral(R"(^\d+\.\d\d Kb searched in 0m \d+s \(\d+\.\d\d K/s\)$)"));
+        QVERIFY2(speed.match(form->DetailsBar().PanelText(1)).hasMatch(), qPrintable(form->DetailsBar().PanelText(1)));
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
+        QCOMPARE(form->ProgramData().BusyState, TProgramData::Idle);
+        QVERIFY(form->ProgramData().SelectedItem == nullptr);
+
+        // One file found: the summary says "file", not "files".
+        Search(*form, "nothing here", false);
+        QCOMPARE(form->DetailsBar().PanelText(0),
+                 QStringLiteral("'nothing here' in *.*: 1 matches in 1 file. 5 files searched. 0 files skipped."));
+        Snapshot(*form, "main-window-after-search");
+    }
+
+    void patternErrorIsShownInTheInfoDialog()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        Search(*form, "a(b");
+        QCOMPARE(Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(form->InfoDlg().windowTitle(), QStringLiteral("Search Error"));
+        QVERIFY(form->InfoDlg().InfoText().startsWith(QStringLiteral("Invalid regular expression: ")));
+        QCOMPARE(form->FileListModel().rowCount(), 0);
+    }
+
+    void sortingByEachColumnTwice_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        // Sizes: A 7, b 30, c 2957, d 9, e 28. Dates: b oldest, then A, c, d, e newest.
+        // Matches: A 1, b 3, c 1, d 1, e 4.
+        QTest::newRow("Name") << 0 << QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}
+                              << QStringList{"e.txt", "d.bin", "c.log", "b.txt", "A.txt"};
+        QTest::newRow("T: binary first, then by name") << 1 << QStringList{"d.bin", "A.txt", "b.txt", "c.log", "e.txt"}
+                                                       << QStringList{"A.txt", "b.txt", "c.log", "e.txt", "d.bin"};
+        QTest::newRow("Size: largest first") << 5 << QStringList{"c.log", "b.txt", "e.txt", "d.bin", "A.txt"}
+                                             << QStringList{"A.txt", "d.bin", "e.txt", "b.txt", "c.log"};
+        QTest::newRow("Date: newest first") << 6 << QStringList{"e.txt", "d.bin", "c.log", "A.txt", "b.txt"}
+                                            << QStringList{"b.txt", "A.txt", "c.log", "d.bin", "e.txt"};
+        QTest::newRow("Matches: most first, ties by name") << 4 << QStringList{"e.txt", "b.txt", "A.txt", "c.log", "d.bin"}
+                                                           << QStringList{"A.txt", "c.log", "d.bin", "b.txt", "e.txt"};
+        QTest::newRow("Folder, ties by name") << 3 << QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}
+                                              << QStringList{"e.txt", "A.txt", "b.txt", "c.log", "d.bin"};
+    }
+
+    void sortingByEachColumnTwice()
+    {
+        QFETCH(int, column);
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        Search(*form);
+        // The selected file stays selected through the sorts.
+        form->FileListBox().SelectRow(2);
+        form->FindSelectedRow();
+        TFileData* selected = form->ProgramData().SelectedItem;
+        QVERIFY(selected != nullptr);
+
+        QHeaderView* header = form->FileListBox().Header();
+        emit header->sectionClicked(column);
+        QCOMPARE(RowNames(*form), first);
+        QCOMPARE(form->ProgramData().SelectedItem, selected);
+        QCOMPARE(form->FileListBox().SelectedRow(), form->FileListModel().RowOf(selected));
+        emit header->sectionClicked(column);
+        QCOMPARE(RowNames(*form), second);
+        QCOMPARE(form->FileListBox().SelectedRow(), form->FileListModel().RowOf(selected));
+        // The list itself is in the shown order (exports and printing read it).
+        for (int row = 0; row < form->FileListModel().rowCount(); ++row)
+            QCOMPARE(&form->Files().Item(static_cast<std::size_t>(row)), form->FileListModel().FileAt(row));
+    }
+
+    void commandsFollowTheState_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QStringList>("enabled");
+        QTest::addColumn<QStringList>("disabled");
+        QTest::newRow("no rows") << "empty"
+                                 << QStringList{"StartButton", "NewSearchItem", "OpenItem", "SaveAsItem", "PrintItem",
+                                                "SelectAllItem", "ExitItem", "PrintSetupItem"}
+                                 << QStringList{"StopButton", "ReplaceButton", "SearchAgainItem", "ViewAllButton",
+                                                "PreviousFileItem", "NextFileItem", "NextMatchItem"};
+        QTest::newRow("rows, none selected") << "rows"
+                                             << QStringList{"ReplaceButton", "SearchAgainItem", "ViewAllButton",
+                                                            "MatchesOnlyItem", "WholeFileButton", "NextFileItem"}
+                                             << QStringList{"StopItem", "PreviousFileItem", "PreviousMatchItem",
+                                                            "NextMatchItem"};
+        QTest::newRow("first row selected") << "first" << QStringList{"NextFileButton"}
+                                            << QStringList{"PreviousFileButton"};
+        QTest::newRow("middle row selected") << "middle" << QStringList{"NextFileButton", "PreviousFileButton"}
+                                             << QStringList{};
+        QTest::newRow("last row selected") << "last" << QStringList{"PreviousFileItem"} << QStringList{"NextFileItem"};
+        QTest::newRow("inverted search") << "invert" << QStringList{"SearchAgainButton"}
+                                         << QStringList{"ReplaceItem", "ReplaceButton"};
+    }
+
+    void commandsFollowTheState()
+    {
+        QFETCH(QString, state);
+        QFETCH(QStringList, enabled);
+        QFETCH(QStringList, disabled);
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        if (state != "empty")
+            Search(*form);
+        const int rows = form->FileListModel().rowCount();
+        if (state == "first")
+            form->FileListBox().SelectRow(0);
+        else if (state == "middle")
+            form->FileListBox().SelectRow(rows / 2);
+        else if (state == "last")
+            form->FileListBox().SelectRow(rows - 1);
+        form->SearchData().Invert = state == "invert";
+        form->FindSelectedRow();
+        for (const QString& name : enabled)
+            QVERIFY2(Enabled(*form, qPrintable(name)), qPrintable(name));
+        for (const QString& name : disabled)
+            QVERIFY2(!Enabled(*form, qPrintable(name)), qPrintable(name));
+    }
+
+    void stopDuringTheSearchKeepsWhatWasFound()
+    {
+        for (int i = 0; i < 200; ++i)
+            WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "needle\n");
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        bool checked = false;
+        int progressAfterStop = 0;
+        connect(form.get(), &TMainForm::searchProgress, form.get(), [&] {
+            if (!checked && form->FileListModel().rowCount() >= 3) {
+                checked = true;
+                // While the search runs only Stop is enabled, and the window refuses to close.
+                QVERIFY(Enabled(*form, "StopButton") && Enabled(*form, "StopItem"));
+                for (const char* name : {"StartButton", "NewSearchItem", "ExitItem", "OpenSearchButton",
+                                         "HorizontalSplitButton", "ViewAllItem", "AboutItem"})
+                    QVERIFY2(!Enabled(*form, name), name);
+                QVERIFY(!form->close());
+                QVERIFY(form->StatusBar().PanelText(0).startsWith(QStringLiteral("Searching ")));
+                Snapshot(*form, "main-window-during-search");
+                form->Command("StopButton")->trigger();
+            } else if (checked) {
+                ++progressAfterStop;
+            }
+        });
+        Search(*form);
+        QVERIFY(checked);
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search terminated by user"));
+        const int rows = form->FileListModel().rowCount();
+        QVERIFY(rows >= 3 && rows < 205);
+        QCOMPARE(static_cast<int>(form->Files().Count()), rows);
+        QVERIFY(progressAfterStop <= 2);
+        QVERIFY(Enabled(*form, "StartButton"));
+        QVERIFY(!Enabled(*form, "StopButton"));
+    }
+
+    void stopDuringCountingRunsNoSearchPass()
+    {
+        for (int i = 0; i < 50; ++i)
+            WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i), "needle\n");
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        TSearchData& data = form->SearchData();
+        data.SearchString = "needle";
+        data.SetFileSpecs("*.*");
+        data.SetFolders("\"" + Bytes(TreePath()) + "\"");
+        data.RecurseSubdirs = true;
+        data.CountFilesFirst = true;
+        bool progressed = false;
+        connect(form.get(), &TMainForm::searchProgress, form.get(), [&] { progressed = true; });
+        // The stop arrives through the event loop, as a click would, at the first chance the
+        // counting pass gives it.
+        QTimer::singleShot(0, form.get(), [&] { form->StopClick(); });
+        form->StartClick();
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search terminated by user"));
+        QCOMPARE(form->FileListModel().rowCount(), 0);
+        QVERIFY(!progressed);
+        QCOMPARE(form->ProgramData().BusyState, TProgramData::Idle);
+
+        // Without a stop the count sets the progress bar's range and the search runs.
+        form->StartClick();
+        QCOMPARE(form->ProgressBar().maximum(), 56);
+        QCOMPARE(form->FileListModel().rowCount(), 55);
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
+    }
+
+    void splitsFollowTheSizeRules()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        form->ProgramData().HorizontalSplit = true;
+        Start(*form);
+        form->resize(900, 600);
+        QTest::qWait(20);
+        form->SetHorizontalSplit();
+        QCOMPARE(form->Splitter().orientation(), Qt::Vertical);
+        QCOMPARE(form->FileListBox().height(), form->PanelMain().height() / 3);
+        QVERIFY(form->Command("HorizontalSplitButton")->isChecked());
+        QVERIFY(!form->Command("VerticalSplitItem")->isChecked());
+        Search(*form);
+        Snapshot(*form, "main-window-horizontal");
+
+        form->Command("VerticalSplitButton")->trigger();
+        QCOMPARE(form->Splitter().orientation(), Qt::Horizontal);
+        QCOMPARE(form->FileListBox().width(), form->PanelMain().width() / 2);
+        QVERIFY(!form->ProgramData().HorizontalSplit);
+        QVERIFY(form->Command("VerticalSplitItem")->isChecked());
+        QVERIFY(!form->Command("HorizontalSplitButton")->isChecked());
+        Snapshot(*form, "main-window-vertical");
+
+        // Back to horizontal: the list's height is a third again, whatever was dragged.
+        form->Splitter().setSizes({50, 400});
+        form->Command("HorizontalSplitItem")->trigger();
+        QCOMPARE(form->FileListBox().height(), form->PanelMain().height() / 3);
+        // A second click on the checked button keeps it checked.
+        form->Command("HorizontalSplitButton")->trigger();
+        QVERIFY(form->Command("HorizontalSplitButton")->isChecked());
+    }
+
+    void viewStylesOfTheFileList()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        Search(*form);
+        form->FileListBox().SelectRow(1);
+        const char* names[] = {"large-icons", "small-icons", "list", "details"};
+        for (int style = 0; style < 4; ++style) {
+            form->PopupChangeViewClick(style);
+            QCOMPARE(form->FileListBox().Style(), static_cast<TFileListView::ViewStyle>(style));
+            QCOMPARE(form->FileListBox().SelectedRow(), 1);
+            Snapshot(*form, (std::string("main-window-view-") + names[style]).c_str());
+        }
+    }
+
+    void popupMenuEntriesFollowTheSelection()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        auto* viewMatches = form->findChild<QAction*>("PopupViewMatches");
+        auto* edit = form->findChild<QAction*>("PopupEdit");
+        auto* extract = form->findChild<QAction*>("PopupExtract");
+        auto* again = form->findChild<QAction*>("PopupSearchAgain");
+        form->PopupMenuPopup();
+        QVERIFY(!again->isEnabled());
+        QVERIFY(!viewMatches->isVisible() && !edit->isVisible() && !extract->isVisible());
+
+        Search(*form);
+        form->FileListBox().SelectRow(1);
+        form->PopupMenuPopup();
+        QVERIFY(again->isEnabled());
+        QCOMPARE(viewMatches->text(), QStringLiteral("View matches in b.txt"));
+        QCOMPARE(form->findChild<QAction*>("PopupViewFile")->text(), QStringLiteral("View b.txt"));
+        QCOMPARE(edit->text(), QStringLiteral("Edit b.txt"));
+        QVERIFY(edit->isVisible() && !extract->isVisible());
+    }
+
+    void exitAsksOnlyWhenConfirmationIsOn()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        int asked = 0;
+        bool answer = false;
+        form->AskYesNo = [&](const QString& caption, const QString& text) {
+            ++asked;
+            [&] {
+                QCOMPARE(caption, QStringLiteral("Confirm"));
+                QCOMPARE(text, QStringLiteral("Are you sure you want to exit Quarnel?"));
+            }();
+            return answer;
+        };
+        form->ProgramData().ExitConfirm = true;
+        form->Command("ExitItem")->trigger();
+        QCOMPARE(asked, 1);
+        QVERIFY(form->isVisible());
+        answer = true;
+        QVERIFY(form->close());
+        QCOMPARE(asked, 2);
+
+        auto second = MakeForm();
+        second->ProgramData().ExpertMode = true;
+        Start(*second);
+        second->AskYesNo = [&](const QString&, const QString&) {
+            ++asked;
+            return false;
+        };
+        second->ProgramData().ExitConfirm = false;
+        QVERIFY(second->close());
+        QCOMPARE(asked, 2);
+    }
+
+    void settingsAndParametersAreKeptAcrossStarts()
+    {
+        {
+            auto form = MakeForm();
+            form->ProgramData().ExpertMode = true;
+            form->ProgramData().ShowDlgOnStart = false;
+            Start(*form);
+            Search(*form, "kept text");
+            form->SetVerticalSplit();
+            form->FileListBox().SetColumnWidth(TFileListColumns::Type, 77);
+            form->FileListBox().SetColumnWidth(TFileListColumns::Size, 0);
+            QVERIFY(form->close());
+        }
+        const QString folder = Config->path() + "/Quarnel";
+        QVERIFY(QFile::exists(folder + "/default.par"));
+        QVERIFY(QFile::exists(folder + "/settings.reg"));
+
+        auto form = MakeForm({}, false, false);
+        QCOMPARE(form->SearchData().SearchString, std::string("kept text"));
+        QVERIFY(form->ProgramData().ExpertMode);
+        QVERIFY(!form->ProgramData().HorizontalSplit);
+        Start(*form);
+        QVERIFY(Shown.isEmpty());
+        QCOMPARE(form->FileListBox().ColumnWidth(TFileListColumns::Type), 77);
+        QCOMPARE(form->FileListBox().ColumnWidth(TFileListColumns::Size), 0);
+        QCOMPARE(form->Splitter().orientation(), Qt::Horizontal);
+    }
+
+    void modeCommandsCheckTheirItem()
+    {
+        auto form = MakeForm();
+        form->ProgramData().ExpertMode = true;
+        Start(*form);
+        form->Command("BeginnerItem")->trigger();
+        QVERIFY(!form->ProgramData().ExpertMode);
+        QVERIFY(form->Command("BeginnerItem")->isChecked());
+        QVERIFY(!form->Command("ExpertItem")->isChecked());
+        // Search... opens the assistant in beginner mode and the dialog in expert mode.
+        form->NewSearchClick();
+        form->Command("ExpertItem")->trigger();
+        form->NewSearchClick();
+        QCOMPARE(Shown, (QStringList{"TSearchWizardDlg", "TSearchDlg"}));
+        QVERIFY(!form->SearchData().SearchAgain);
+        form->SearchAgainClick();
+        QVERIFY(form->SearchData().SearchAgain);
+    }
+
+    void infoDialogKeepsTextsNotSet()
+    {
+        TInfoDlg dialog;
+        dialog.SetTexts("Caption", "Title", "Text");
+        dialog.SetInfoText("Other text");
+        QCOMPARE(dialog.Title(), QStringLiteral("Title"));
+        QCOMPARE(dialog.InfoText(), QStringLiteral("Other text"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Caption"));
+        Snapshot(dialog, "info-dialog");
     }
 
     void dateFormatFollowsLocaleWithNumericMonthAndLongYear_data()

@@ -1,0 +1,203 @@
+#include "mainwindow/TFileListView.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTreeView>
+
+#include "mainwindow/TFileListModel.h"
+#include "presentation/TFileListColumns.h"
+
+TFileListView::TFileListView(TFileListModel& model, QWidget* parent) : QStackedWidget(parent), ListModel(model)
+{
+    setObjectName(QStringLiteral("FileListBox"));
+
+    Table = new QTreeView(this);
+    Table->setObjectName(QStringLiteral("FileListDetails"));
+    Table->setModel(&model);
+    Table->setRootIsDecorated(false);
+    Table->setItemsExpandable(false);
+    Table->setUniformRowHeights(true);
+    Table->setAllColumnsShowFocus(true);
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
+    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Table->setTextElideMode(Qt::ElideRight);
+    Table->setIconSize(QSize(16, 16));
+    Table->setAlternatingRowColors(true);
+    QHeaderView* header = Table->header();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setStretchLastSection(true);
+    header->setMinimumSectionSize(0);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < TFileListColumns::ColumnCount - 1; ++column)
+        header->resizeSection(column, TFileListColumns::InitialWidth(column));
+    connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+        if (OnColumnClick)
+            OnColumnClick(column);
+    });
+
+    Icons = new QListView(this);
+    Icons->setObjectName(QStringLiteral("FileListIcons"));
+    Icons->setModel(&model);
+    Icons->setModelColumn(TFileListColumns::Name);
+    Icons->setSelectionMode(QAbstractItemView::SingleSelection);
+    Icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Icons->setUniformItemSizes(true);
+    Icons->setResizeMode(QListView::Adjust);
+    Icons->setLayoutMode(QListView::Batched);
+    Icons->setBatchSize(2000);
+    Icons->setMovement(QListView::Static);
+
+    // Both views share one selection, so a style change keeps the selected row.
+    Selection = Table->selectionModel();
+    Icons->setSelectionModel(Selection);
+
+    addWidget(Table);
+    addWidget(Icons);
+    Watch(Table);
+    Watch(Icons);
+    SetStyle(Details);
+}
+
+void TFileListView::Watch(QAbstractItemView* view)
+{
+    view->viewport()->installEventFilter(this);
+    view->installEventFilter(this);
+    view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && OnDoubleClick)
+            OnDoubleClick();
+    });
+}
+
+bool TFileListView::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool onViewport = watched == Table->viewport() || watched == Icons->viewport();
+    const bool onView = watched == Table || watched == Icons;
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        if (onViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && OnClick)
+            OnClick();
+        break;
+    case QEvent::KeyRelease:
+        if (onView && !static_cast<QKeyEvent*>(event)->isAutoRepeat() && OnKeyUp)
+            OnKeyUp(static_cast<QKeyEvent*>(event)->key());
+        break;
+    case QEvent::ContextMenu:
+        if (onViewport || onView) {
+            if (OnContextMenu)
+                OnContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}
+
+void TFileListView::SetStyle(ViewStyle style)
+{
+    CurrentStyle = style;
+    if (style == Details) {
+        setCurrentWidget(Table);
+        return;
+    }
+    switch (style) {
+    case LargeIcons:
+        Icons->setViewMode(QListView::IconMode);
+        Icons->setFlow(QListView::LeftToRight);
+        Icons->setIconSize(QSize(32, 32));
+        Icons->setGridSize(QSize(96, 64));
+        Icons->setWordWrap(true);
+        Icons->setWrapping(true);
+        break;
+    case SmallIcons:
+        Icons->setViewMode(QListView::ListMode);
+        Icons->setFlow(QListView::LeftToRight);
+        Icons->setIconSize(QSize(16, 16));
+        Icons->setGridSize(QSize(160, 22));
+        Icons->setWordWrap(false);
+        Icons->setWrapping(true);
+        break;
+    case List:
+    default:
+        Icons->setViewMode(QListView::ListMode);
+        Icons->setFlow(QListView::TopToBottom);
+        Icons->setIconSize(QSize(16, 16));
+        Icons->setGridSize(QSize(180, 20));
+        Icons->setWordWrap(false);
+        Icons->setWrapping(true);
+        break;
+    }
+    setCurrentWidget(Icons);
+}
+
+QAbstractItemView* TFileListView::CurrentView() const
+{
+    return CurrentStyle == Details ? static_cast<QAbstractItemView*>(Table) : static_cast<QAbstractItemView*>(Icons);
+}
+
+QHeaderView* TFileListView::Header() const
+{
+    return Table->header();
+}
+
+int TFileListView::SelectedRow() const
+{
+    int first = -1;
+    for (const QModelIndex& index : Selection->selectedRows())
+        if (first < 0 || index.row() < first)
+            first = index.row();
+    if (first < 0) {
+        // The icon views select single cells of the name column.
+        for (const QModelIndex& index : Selection->selectedIndexes())
+            if (first < 0 || index.row() < first)
+                first = index.row();
+    }
+    return first;
+}
+
+void TFileListView::SelectRow(int row)
+{
+    if (row < 0 || row >= ListModel.rowCount()) {
+        Selection->clearSelection();
+        return;
+    }
+    const QModelIndex index = ListModel.index(row, 0);
+    Selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TFileListView::SelectAndShowRow(int row)
+{
+    SelectRow(row);
+    if (row >= 0 && row < ListModel.rowCount())
+        CurrentView()->scrollTo(ListModel.index(row, 0));
+}
+
+int TFileListView::RowCount() const
+{
+    return ListModel.rowCount();
+}
+
+int TFileListView::ColumnWidth(int column) const
+{
+    return Table->header()->sectionSize(column);
+}
+
+void TFileListView::SetColumnWidth(int column, int width)
+{
+    Table->header()->resizeSection(column, width);
+}
+
+void TFileListView::ShowSortIndicator(int column, bool ascending)
+{
+    QHeaderView* header = Table->header();
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}

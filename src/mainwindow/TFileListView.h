@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QStackedWidget>
+
+#include <functional>
+
+class QAbstractItemView;
+class QHeaderView;
+class QItemSelectionModel;
+class QListView;
+class QTreeView;
+class TFileData;
+class TFileListModel;
+
+// The file list: one row per matching file, shown in one of four styles. The details style is
+// a table with a header whose columns the user can resize, reorder and click to sort; the other
+// three show the names with large or small icons, or as a list. Every style shows the same
+// model with the same selection, so switching keeps the selected row.
+class TFileListView : public QStackedWidget {
+    Q_OBJECT
+
+public:
+    enum ViewStyle { LargeIcons = 0, SmallIcons = 1, List = 2, Details = 3 };
+
+    TFileListView(TFileListModel& model, QWidget* parent = nullptr);
+
+    ViewStyle Style() const { return CurrentStyle; }
+    void SetStyle(ViewStyle style);
+
+    TFileListModel& Model() const { return ListModel; }
+    QTreeView* DetailsView() const { return Table; }
+    QListView* IconView() const { return Icons; }
+    QAbstractItemView* CurrentView() const;
+    QHeaderView* Header() const;
+
+    // The first selected row from the top, or -1.
+    int SelectedRow() const;
+    // Selects only `row` (none for -1) and makes it the current row, without scrolling.
+    void SelectRow(int row);
+    // Selects `row`, makes it current and scrolls it into view.
+    void SelectAndShowRow(int row);
+    int RowCount() const;
+
+    // Column widths of the details view.
+    int ColumnWidth(int column) const;
+    void SetColumnWidth(int column, int width);
+
+    // Shows the sort column and direction in the header.
+    void ShowSortIndicator(int column, bool ascending);
+
+    // Mouse clicks, key releases, double clicks and header clicks of the list, after the view has
+    // handled them itself (so the selection is already moved).
+    std::function<void()> OnClick;
+    std::function<void(int key)> OnKeyUp;
+    std::function<void()> OnDoubleClick;
+    std::function<void(int column)> OnColumnClick;
+    // A request for the pop-up menu at a global position.
+    std::function<void(const QPoint& globalPos)> OnContextMenu;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Watch(QAbstractItemView* view);
+
+    TFileListModel& ListModel;
+    QTreeView* Table;
+    QListView* Icons;
+    QItemSelectionModel* Selection;
+    ViewStyle CurrentStyle = Details;
+};

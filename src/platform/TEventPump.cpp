@@ -1,0 +1,17 @@
+#include "platform/TEventPump.h"
+
+#include <QCoreApplication>
+
+void TEventPump::Pump()
+{
+    if (Started && Clock.elapsed() < IntervalMs)
+        return;
+    PumpNow();
+}
+
+void TEventPump::PumpNow()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Clock.start();
+    Started = true;
+}

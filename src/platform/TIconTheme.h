@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+#include <QStyle>
+
+// The program's glyphs. The desktop's icon theme is not always there (bare X servers, the
+// offscreen platform), so the program uses a freedesktop theme installed with it (Adwaita), and
+// the style's standard icons where that has no icon.
+class TIconTheme {
+public:
+    // Points Qt at the installed theme unless the desktop already set one that has icons.
+    static void Install();
+    // The program's own icon `name` (icons/<name>.svg beside the executable), else the themed
+    // icon `name`, else the style's `fallback`.
+    static QIcon Named(const char* name, QStyle::StandardPixmap fallback);
+    // The program's own icon.
+    static QIcon ProgramIcon();
+};
