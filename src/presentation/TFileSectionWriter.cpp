@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "engine/TOpenFile.h"
-#include "engine/TZipExtractor.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TLineSelection.h"
+#include "presentation/TMemberExtraction.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +23,6 @@ constexpr std::string_view ZipFoldersNote =
 constexpr std::string_view ChangedNote =
     "  This file has been changed or deleted since it was searched, so it cannot be displayed.";
 constexpr std::string_view AbortedNote = "** File loading aborted by user ** ";
-constexpr std::string_view DocumentTitle = "Quarnel Search Results";
 constexpr int ProgressStep = 100;
 
 }
@@ -54,16 +53,9 @@ std::string TFileSectionWriter::ExtractToPrivateFolder(const TFileData& member)
             return {};
         PrivateFolder = pattern;
     }
-    TZipExtractor unzipper;
-    unzipper.ZipFileName = member.ZipName;
-    unzipper.TargetDirectory = PrivateFolder;
-    unzipper.FilesToExtract = member.FileName;
-    unzipper.DontRecurse = true;
-    if (unzipper.Extract() <= 0)
-        return {};
-    const std::string path = (fs::path(PrivateFolder) / member.FileName).string();
-    std::error_code error;
-    return fs::is_regular_file(path, error) ? path : std::string();
+    std::string path;
+    TMemberExtraction::Extract(member, PrivateFolder, {}, path);
+    return path;
 }
 
 void TFileSectionWriter::ClearPrivateFolder()
@@ -114,7 +106,7 @@ bool TFileSectionWriter::Write(const TFileData& file, bool wholeFile, int matchW
             ProcessPendingMessage();
         ++lineNumber;
         bytesRead += length;
-        if (Progress && lineNumber % ProgressStep == 0)
+        if (Progress && !InAllFilesView && lineNumber % ProgressStep == 0)
             Progress(bytesRead);
         const TLineSelection::TStep step = selection.Next(lineNumber);
         if (step.GapMarker)
@@ -142,9 +134,45 @@ bool TFileSectionWriter::WriteAllMatches(const TFileList& files, std::string_vie
 {
     Document.BeginDocument();
     Document.WriteTitle(DocumentTitle, subtitle, matchWindow);
+    InAllFilesView = true;
     bool completed = true;
-    for (std::size_t i = 0; i < files.Count() && completed; ++i)
-        completed = Write(files.Item(i), false, matchWindow);
+    for (std::size_t i = 0; i < files.Count() && completed; ++i) {
+        completed = WriteSection(files.Item(i), MatchesOnly, matchWindow);
+        if (completed && FileWritten)
+            FileWritten(i);
+    }
+    InAllFilesView = false;
+    Document.FinishDocument();
+    return completed;
+}
+
+std::string TFileSectionWriter::TooLargeText(const TFileData& file)
+{
+    return "Quarnel cannot load " + file.FileName + " because it is over 1 Mb in size.";
+}
+
+bool TFileSectionWriter::ShowsWholeFile(int mode) const
+{
+    return (mode == AsLastShown ? LastFileView : mode) == WholeFile;
+}
+
+bool TFileSectionWriter::RefusesWholeFile(const TFileData& file, int mode) const
+{
+    return ShowsWholeFile(mode) && file.Size > WholeFileLimit;
+}
+
+bool TFileSectionWriter::WriteSection(const TFileData& file, int mode, int matchWindow)
+{
+    if (mode != AsLastShown)
+        LastFileView = mode == WholeFile ? WholeFile : MatchesOnly;
+    return Write(file, LastFileView == WholeFile, matchWindow);
+}
+
+bool TFileSectionWriter::WriteFileView(const TFileData& file, int mode, int matchWindow)
+{
+    Document.BeginDocument();
+    Document.WriteTitle(DocumentTitle, "", matchWindow);
+    const bool completed = WriteSection(file, mode, matchWindow);
     Document.FinishDocument();
     return completed;
 }

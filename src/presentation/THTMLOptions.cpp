@@ -49,6 +49,14 @@ bool THTMLOptions::ApplyToggleLink(std::string_view link)
     return false;
 }
 
+bool THTMLOptions::IsToggleLink(std::string_view link)
+{
+    for (const TOptionEntry& entry : Entries)
+        if (entry.ToggleLink && link == entry.ToggleLink)
+            return true;
+    return false;
+}
+
 void THTMLOptions::Load(const TSettingsStore& store)
 {
     const TSettingsKey key = store.OpenKey(TSettingsStore::KeyPath(SubKey));

@@ -30,6 +30,8 @@ struct THTMLOptions {
     // Flips the option that a toolbar link stands for ("TogglePlain", "ToggleFileContents", ...;
     // compared exactly). False, and nothing changed, for any other text.
     bool ApplyToggleLink(std::string_view link);
+    // True when `link` is one of those toolbar links.
+    static bool IsToggleLink(std::string_view link);
 
     friend bool operator==(const THTMLOptions&, const THTMLOptions&) = default;
 };

@@ -14,6 +14,7 @@
 #include "model/TAtomicFile.h"
 #include "model/TFileData.h"
 #include "presentation/THTMLEscape.h"
+#include "presentation/THTMLLink.h"
 #include "presentation/TResultsView.h"
 #include "presentation/TTextDecoder.h"
 
@@ -265,18 +266,11 @@ void THTMLWin::WriteFileFooter()
         Write("<br>");
 }
 
-// The path is escaped like every other text: a '"' in a file name would otherwise end the
-// attribute and let the name inject markup into the document. The pane decodes the entities,
-// so the link text it reports holds the path as it is.
 void THTMLWin::AppendMatchLink(std::string& out, std::string_view lineText, int64_t lineNumber, const TMatch& match,
                                std::string_view filePath) const
 {
-    out += "<a href=\"openfile?";
-    THTMLEscape::Append(out, filePath);
-    out += '&';
-    out += std::to_string(lineNumber);
-    out += '|';
-    out += std::to_string(match.StartPos);
+    out += "<a href=\"";
+    THTMLLink::AppendOpenFileAttribute(out, filePath, lineNumber, match.StartPos);
     out += "\">";
     out += MatchStart;
     const std::size_t start = Offset(match.StartPos, lineText.size());

@@ -14,6 +14,7 @@
 #include "model/TShellInfo.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
+#include "presentation/TResultsView.h"
 
 namespace fs = std::filesystem;
 
@@ -175,6 +176,150 @@ TEST_F(TFileSectionWriterTest, ChangedFilesGetANote)
     EXPECT_EQ(Body(), expected);
 }
 
+// The windows around two matches reach the document with a gap marker between them and after
+// the last one, where reading stops.
+TEST_F(TFileSectionWriterTest, MatchWindowsReachTheDocument)
+{
+    std::string text;
+    for (int n = 1; n <= 20; ++n)
+        text += "line " + std::to_string(n) + "\n";
+    const std::unique_ptr<TFileData> file = Record("windows.txt", text);
+    file->Matches.emplace_back(5, 6, 6, 7);
+    file->Matches.emplace_back(11, 7, 6, 8);
+    const auto hit = [&](int line, const std::string& number) {
+        return " line <a href=\"openfile?" + file->FullPath + "&" + std::to_string(line) + "|6\"><FONT class=match>" +
+               number + "</FONT></a><br>";
+    };
+    TFileSectionWriter writer(Html);
+    EXPECT_TRUE(WriteOne(writer, *file, false, 2));
+    EXPECT_EQ(Body(), Section(file->FullPath, {" line 3<br>", " line 4<br>", hit(5, "5"), " line 6<br>", " line 7<br>",
+                                               "&nbsp;<br>", " line 9<br>", " line 10<br>", hit(11, "11"),
+                                               " line 12<br>", " line 13<br>", "&nbsp;<br>"}));
+}
+
+// Whole-file views stop at 1,000,000 bytes; a matches-only view has no limit. A mode of 2 asks
+// for the view the last single file had.
+TEST_F(TFileSectionWriterTest, WholeFileLimit)
+{
+    TFileData file(Dir.Path(), "big.log", Shell);
+    struct Case {
+        int64_t Size;
+        int Mode;
+        int LastFileView;
+        bool Refused;
+    };
+    using W = TFileSectionWriter;
+    const Case cases[] = {
+        {1'000'000, W::WholeFile, W::MatchesOnly, false},
+        {1'000'001, W::WholeFile, W::MatchesOnly, true},
+        {5'000'000, W::MatchesOnly, W::WholeFile, false},
+        {5'000'000, W::AsLastShown, W::WholeFile, true},
+        {5'000'000, W::AsLastShown, W::MatchesOnly, false},
+        {1'000'000, W::AsLastShown, W::WholeFile, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Size) + " bytes, mode " + std::to_string(c.Mode));
+        TFileSectionWriter writer(Html);
+        writer.LastFileView = c.LastFileView;
+        file.Size = c.Size;
+        EXPECT_EQ(writer.RefusesWholeFile(file, c.Mode), c.Refused);
+    }
+    EXPECT_EQ(TFileSectionWriter::TooLargeText(file), "Quarnel cannot load big.log because it is over 1 Mb in size.");
+
+    // A file of exactly 1,000,000 bytes on disk is shown whole; one byte more is refused.
+    const std::string line(99, 'x');
+    std::string text;
+    for (int n = 0; n < 10'000; ++n)
+        text += line + "\n";
+    const std::unique_ptr<TFileData> exact = Record("exact.txt", text);
+    const std::unique_ptr<TFileData> over = Record("over.txt", text + "x");
+    ASSERT_EQ(exact->Size, 1'000'000);
+    TFileSectionWriter writer(Html);
+    EXPECT_FALSE(writer.RefusesWholeFile(*exact, TFileSectionWriter::WholeFile));
+    EXPECT_TRUE(writer.RefusesWholeFile(*over, TFileSectionWriter::WholeFile));
+    EXPECT_TRUE(writer.WriteFileView(*exact, TFileSectionWriter::WholeFile, 0));
+    EXPECT_EQ(Body().size(), 3 + 10'000 + 2u);
+}
+
+// Modes 0 and 1 are remembered; mode 2 shows the file as the last one was shown, and an
+// all-files view leaves the matches-only view behind it.
+TEST_F(TFileSectionWriterTest, TheLastViewIsRemembered)
+{
+    const std::unique_ptr<TFileData> file = Record("f.txt", "a\nb hit\nc\n");
+    file->Matches.emplace_back(2, 5, 3, 6);
+    const std::string hit = " b <a href=\"openfile?" + file->FullPath + "&2|3\"><FONT class=match>hit</FONT></a><br>";
+    const Lines whole = Section(file->FullPath, {" a<br>", hit, " c<br>"});
+    const Lines matches = Section(file->FullPath, {hit});
+    TFileSectionWriter writer(Html);
+    EXPECT_EQ(writer.LastFileView, TFileSectionWriter::MatchesOnly);
+    struct Step {
+        int Mode;
+        Lines Expected;
+        int LastFileView;
+    };
+    const Step steps[] = {
+        {TFileSectionWriter::AsLastShown, matches, TFileSectionWriter::MatchesOnly},
+        {TFileSectionWriter::WholeFile, whole, TFileSectionWriter::WholeFile},
+        {TFileSectionWriter::AsLastShown, whole, TFileSectionWriter::WholeFile},
+        {TFileSectionWriter::MatchesOnly, matches, TFileSectionWriter::MatchesOnly},
+        {TFileSectionWriter::AsLastShown, matches, TFileSectionWriter::MatchesOnly},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        Html.BeginDocument();
+        EXPECT_TRUE(writer.WriteSection(*file, steps[i].Mode, 0));
+        Html.FinishDocument();
+        EXPECT_EQ(Body(), steps[i].Expected);
+        EXPECT_EQ(writer.LastFileView, steps[i].LastFileView);
+        EXPECT_EQ(writer.ShowsWholeFile(TFileSectionWriter::AsLastShown), steps[i].LastFileView == 1);
+    }
+
+    writer.LastFileView = TFileSectionWriter::WholeFile;
+    TFileList files;
+    files.Add(Record("g.txt", "hit\n"));
+    EXPECT_TRUE(writer.WriteAllMatches(files, "summary", 0));
+    EXPECT_EQ(writer.LastFileView, TFileSectionWriter::MatchesOnly);
+}
+
+// The single-file document: a title without subtitle, so that matching lines carry the anchors
+// that match stepping scrolls to; it is loaded into the pane when finished, also when stopped.
+TEST_F(TFileSectionWriterTest, FileViewIsADocumentOfItsOwn)
+{
+    class Viewer : public TResultsView {
+    public:
+        void Load(const std::string& path) override { Loaded.push_back(path); }
+        void Clear() override {}
+        std::vector<std::string> Loaded;
+    } viewer;
+    THTMLWin html(&viewer, "/opt/quarnel");
+    html.TempFolder = Dir.Path();
+    html.Options.LineNumbers = false;
+    html.Options.TitleAndMenu = false;
+    html.Options.FancyOutput = false;
+    const std::unique_ptr<TFileData> file = Record("f.txt", "a\nb hit\nc\n");
+    file->Matches.emplace_back(2, 5, 3, 6);
+    const std::string anchored = "<a class=matchingline name=Line00002:> b <a href=\"openfile?" + file->FullPath +
+                                 "&2|3\"><FONT class=match>hit</FONT></a></a><br>";
+
+    TFileSectionWriter writer(html);
+    EXPECT_TRUE(writer.WriteFileView(*file, TFileSectionWriter::WholeFile, 0));
+    EXPECT_TRUE(html.IsSingleFileView());
+    EXPECT_EQ(viewer.Loaded, std::vector<std::string>{html.DocumentFileName()});
+    const auto body = [&] {
+        std::ifstream in(html.DocumentFileName(), std::ios::binary);
+        Lines lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return Lines(lines.begin() + 1, lines.end() - 1);
+    };
+    EXPECT_EQ(body(), Section(file->FullPath, {" a<br>", anchored, " c<br>"}));
+
+    writer.StopRequested = [] { return true; };
+    EXPECT_FALSE(writer.WriteFileView(*file, TFileSectionWriter::AsLastShown, 0));
+    EXPECT_EQ(body(), Section(file->FullPath, {AbortedNote}));
+    EXPECT_EQ(viewer.Loaded.size(), 2u);
+}
+
 // Stop ends the current file with a note and the all-files view after that file.
 TEST_F(TFileSectionWriterTest, StopEndsTheLoad)
 {
@@ -250,6 +395,50 @@ TEST_F(TFileSectionWriterTest, ZipMembersAreExtractedForViewing)
     EXPECT_EQ(Body(), Section(innerName, {" from the hook<br>"}));
     EXPECT_EQ(asked, std::vector<std::string>{"inner.txt"});
     EXPECT_FALSE(fs::exists(copy));
+}
+
+// An all-files view reports its progress per file (the index of each file done), not per line;
+// a stop ends it after the stopped file, which is not reported.
+TEST_F(TFileSectionWriterTest, AllFilesViewReportsProgressPerFile)
+{
+    std::string text;
+    for (int n = 1; n <= 250; ++n)
+        text += "x\n";
+    TFileList files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
+        files.Add(Record(name, text));
+        files.Item(files.Count() - 1).Matches.emplace_back(240, 1, 1, 2);
+    }
+    struct Case {
+        const char* Name;
+        int StopAtLine;  // 0: no stop; else the line count at which Stop is pressed
+        bool Completed;
+        std::vector<std::size_t> FilesDone;
+    };
+    const Case cases[] = {
+        {"all files", 0, true, {0, 1, 2, 3}},
+        {"stopped in the third file", 2 * 241 + 10, false, {0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TFileSectionWriter writer(Html);
+        std::vector<std::size_t> done;
+        int lines = 0;
+        int progress = 0;
+        writer.FileWritten = [&](std::size_t index) { done.push_back(index); };
+        writer.Progress = [&](int64_t) { ++progress; };
+        writer.ProcessPendingMessage = [&] { ++lines; };
+        writer.StopRequested = [&] { return c.StopAtLine > 0 && lines >= c.StopAtLine; };
+        EXPECT_EQ(writer.WriteAllMatches(files, "summary", 0), c.Completed);
+        EXPECT_EQ(done, c.FilesDone);
+        EXPECT_EQ(progress, 0);
+        if (!c.Completed) {
+            const Lines body = Body();
+            ASSERT_FALSE(body.empty());
+            EXPECT_EQ(body[body.size() - 3], AbortedNote);
+            EXPECT_EQ(body[body.size() - 5], files.Item(2).FullPath);
+        }
+    }
 }
 
 } // namespace

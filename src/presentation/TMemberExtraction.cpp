@@ -1,0 +1,56 @@
+#include "presentation/TMemberExtraction.h"
+
+#include <filesystem>
+
+#include "engine/TZipExtractor.h"
+#include "model/TFileData.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+}
+
+bool TMemberExtraction::Extract(const TFileData& member, const std::string& folder, const TOverwriteQuery& overwrite,
+                                std::string& path)
+{
+    path.clear();
+    if (!member.InZip || member.FileName.empty() || folder.empty())
+        return false;
+    const std::string target = Join(folder, member.FileName);
+
+    TZipExtractor unzipper;
+    unzipper.ZipFileName = member.ZipName;
+    unzipper.TargetDirectory = folder;
+    unzipper.FilesToExtract = member.FileName;
+    unzipper.DontRecurse = true;
+    // The extractor counts a member whose overwrite was declined as extracted; here it was not.
+    bool declined = false;
+    if (overwrite) {
+        unzipper.OverwriteQuery = [&](const std::string& existing) {
+            const bool replace = overwrite(existing);
+            if (!replace && existing == target)
+                declined = true;
+            return replace;
+        };
+    }
+    if (unzipper.Extract() <= 0 || declined)
+        return false;
+    std::error_code error;
+    if (!fs::is_regular_file(target, error))
+        return false;
+    path = target;
+    return true;
+}
+
+std::string TMemberExtraction::ArchiveFolder(const TFileData& member)
+{
+    return fs::path(member.ZipName).parent_path().string();
+}
