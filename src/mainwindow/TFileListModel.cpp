@@ -42,6 +42,27 @@ const QIcon& BlankIcon()
 
 TFileListModel::TFileListModel(TFileList& files, QObject* parent) : QAbstractTableModel(parent), Files(files)
 {
+    FlushTimer.setSingleShot(true);
+    connect(&FlushTimer, &QTimer::timeout, this, &TFileListModel::FlushRows);
+}
+
+void TFileListModel::SetBatchInterval(int milliseconds)
+{
+    FlushRows();
+    BatchInterval = std::max(0, milliseconds);
+}
+
+void TFileListModel::FlushRows()
+{
+    FlushTimer.stop();
+    SinceFlush.start();
+    if (Pending.empty())
+        return;
+    const int first = static_cast<int>(Rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(Pending.size()) - 1);
+    Rows.insert(Rows.end(), Pending.begin(), Pending.end());
+    Pending.clear();
+    endInsertRows();
 }
 
 int TFileListModel::rowCount(const QModelIndex& parent) const
@@ -90,14 +111,17 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
 
 void TFileListModel::AddFileRow(TFileData& file)
 {
-    const int row = static_cast<int>(Rows.size());
-    beginInsertRows(QModelIndex(), row, row);
-    Rows.push_back(&file);
-    endInsertRows();
+    Pending.push_back(&file);
+    if (BatchInterval == 0 || !SinceFlush.isValid() || SinceFlush.elapsed() >= BatchInterval)
+        FlushRows();
+    else if (!FlushTimer.isActive())
+        FlushTimer.start(BatchInterval);
 }
 
 void TFileListModel::Clear()
 {
+    Pending.clear();
+    FlushTimer.stop();
     if (Rows.empty())
         return;
     beginResetModel();
@@ -109,6 +133,7 @@ void TFileListModel::SortFileList(int key)
 {
     if (key < TFileListColumns::ByName || key > TFileListColumns::ByMatchCount)
         return;
+    FlushRows();
     SortState.Choose(key);
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     beginResetModel();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <vector>
 
 #include "model/TFileData.h"
@@ -28,8 +30,16 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Appends a row for `file`, a record the list already holds.
+    // Appends a row for `file`, a record the list already holds. With a batch interval set, the
+    // views learn of new rows at most once per interval (and when FlushRows is called): a view
+    // lays out all its rows after each insertion, so telling it of thousands of rows one by one
+    // would take minutes.
     void AddFileRow(TFileData& file);
+    // Milliseconds between announcements of appended rows; 0 (the default) announces each row
+    // at once.
+    void SetBatchInterval(int milliseconds);
+    // Announces the rows appended since the last announcement.
+    void FlushRows();
     // Removes every row; the list and the sort state are left alone.
     void Clear();
     // Applies the click on the sort key `key` (1..7) to the sort state (the same key again
@@ -50,7 +60,12 @@ public:
 
 private:
     TFileList& Files;
+    // The rows the views know of, then the rows appended but not yet announced.
     std::vector<TFileData*> Rows;
+    std::vector<TFileData*> Pending;
+    int BatchInterval = 0;
+    QElapsedTimer SinceFlush;
+    QTimer FlushTimer;
     TFileListColumns::TSortState SortState;
 };
 

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
-#include <QTreeView>
+#include <QTableView>
 
 #include "mainwindow/TFileListModel.h"
 #include "presentation/TFileListColumns.h"
@@ -14,20 +14,26 @@ TFileListView::TFileListView(TFileListModel& model, QWidget* parent) : QStackedW
 {
     setObjectName(QStringLiteral("FileListBox"));
 
-    Table = new QTreeView(this);
+    // A table rather than a tree: it takes rows appended one by one in constant time, where a
+    // tree lays out all of its rows again after each change.
+    Table = new QTableView(this);
     Table->setObjectName(QStringLiteral("FileListDetails"));
     Table->setModel(&model);
-    Table->setRootIsDecorated(false);
-    Table->setItemsExpandable(false);
-    Table->setUniformRowHeights(true);
-    Table->setAllColumnsShowFocus(true);
+    Table->setShowGrid(false);
+    Table->setWordWrap(false);
+    Table->setCornerButtonEnabled(false);
+    Table->setTabKeyNavigation(false);
+    Table->verticalHeader()->hide();
+    Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 4);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->setTextElideMode(Qt::ElideRight);
     Table->setIconSize(QSize(16, 16));
     Table->setAlternatingRowColors(true);
-    QHeaderView* header = Table->header();
+    QHeaderView* header = Table->horizontalHeader();
+    header->setHighlightSections(false);
     header->setSectionsMovable(true);
     header->setSectionsClickable(true);
     header->setStretchLastSection(true);
@@ -40,10 +46,10 @@ TFileListView::TFileListView(TFileListModel& model, QWidget* parent) : QStackedW
             OnColumnClick(column);
     });
 
+    // The icon view is given the model only while it is shown: a list view lays out every row
+    // after each change, which would slow a growing list down even while hidden.
     Icons = new QListView(this);
     Icons->setObjectName(QStringLiteral("FileListIcons"));
-    Icons->setModel(&model);
-    Icons->setModelColumn(TFileListColumns::Name);
     Icons->setSelectionMode(QAbstractItemView::SingleSelection);
     Icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Icons->setUniformItemSizes(true);
@@ -52,9 +58,8 @@ TFileListView::TFileListView(TFileListModel& model, QWidget* parent) : QStackedW
     Icons->setBatchSize(2000);
     Icons->setMovement(QListView::Static);
 
-    // Both views share one selection, so a style change keeps the selected row.
+    // Every style uses the table's selection, so a style change keeps the selected row.
     Selection = Table->selectionModel();
-    Icons->setSelectionModel(Selection);
 
     addWidget(Table);
     addWidget(Icons);
@@ -105,7 +110,18 @@ void TFileListView::SetStyle(ViewStyle style)
     CurrentStyle = style;
     if (style == Details) {
         setCurrentWidget(Table);
+        if (Icons->model() != nullptr) {
+            Icons->setModel(nullptr);
+        }
         return;
+    }
+    if (Icons->model() == nullptr) {
+        Icons->setModel(&ListModel);
+        Icons->setModelColumn(TFileListColumns::Name);
+        QItemSelectionModel* made = Icons->selectionModel();
+        Icons->setSelectionModel(Selection);
+        if (made != Selection)
+            made->deleteLater();
     }
     switch (style) {
     case LargeIcons:
@@ -144,7 +160,7 @@ QAbstractItemView* TFileListView::CurrentView() const
 
 QHeaderView* TFileListView::Header() const
 {
-    return Table->header();
+    return Table->horizontalHeader();
 }
 
 int TFileListView::SelectedRow() const
@@ -186,17 +202,17 @@ int TFileListView::RowCount() const
 
 int TFileListView::ColumnWidth(int column) const
 {
-    return Table->header()->sectionSize(column);
+    return Table->horizontalHeader()->sectionSize(column);
 }
 
 void TFileListView::SetColumnWidth(int column, int width)
 {
-    Table->header()->resizeSection(column, width);
+    Table->horizontalHeader()->resizeSection(column, width);
 }
 
 void TFileListView::ShowSortIndicator(int column, bool ascending)
 {
-    QHeaderView* header = Table->header();
+    QHeaderView* header = Table->horizontalHeader();
     header->setSortIndicatorShown(column >= 0);
     if (column >= 0)
         header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);

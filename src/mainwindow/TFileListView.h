@@ -8,7 +8,7 @@ class QAbstractItemView;
 class QHeaderView;
 class QItemSelectionModel;
 class QListView;
-class QTreeView;
+class QTableView;
 class TFileData;
 class TFileListModel;
 
@@ -28,7 +28,7 @@ public:
     void SetStyle(ViewStyle style);
 
     TFileListModel& Model() const { return ListModel; }
-    QTreeView* DetailsView() const { return Table; }
+    QTableView* DetailsView() const { return Table; }
     QListView* IconView() const { return Icons; }
     QAbstractItemView* CurrentView() const;
     QHeaderView* Header() const;
@@ -64,7 +64,7 @@ private:
     void Watch(QAbstractItemView* view);
 
     TFileListModel& ListModel;
-    QTreeView* Table;
+    QTableView* Table;
     QListView* Icons;
     QItemSelectionModel* Selection;
     ViewStyle CurrentStyle = Details;

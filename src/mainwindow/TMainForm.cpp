@@ -37,6 +37,7 @@
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
 #include "mainwindow/TPanelBar.h"
+#include "mainwindow/TPrintCommand.h"
 #include "model/TDateFormat.h"
 #include "model/TDateTime.h"
 #include "platform/THTMLViewer.h"
@@ -129,6 +130,8 @@ void TMainForm::FormCreate()
     mainLayout->setSpacing(0);
 
     ListModel = new TFileListModel(FileList, this);
+    // Rows reach the view in batches while a search runs, so thousands of them stay fast.
+    ListModel->SetBatchInterval(100);
     FileListView = new TFileListView(*ListModel, MainPanel);
     Pane = new THTMLViewer(MainPanel);
     Pane->setObjectName(QStringLiteral("HTMLWindow"));
@@ -197,6 +200,10 @@ void TMainForm::FormCreate()
     DirPick = new TDirPickDlg(this);
     PrintDialog = new TPrintDlg(this);
     Info = new TInfoDlg(this);
+
+    Printing = std::make_unique<TPrintCommand>(
+        this, *PrintDialog, FileList, *Pane, [this] { return Details->PanelText(0); },
+        [this](const QString& text) { QMessageBox::critical(this, BaseCaption(), text); });
 
     Program.BusyState = TProgramData::Idle;
     Program.SelectedItem = nullptr;
@@ -801,6 +808,7 @@ void TMainForm::RunSearch()
         }
     }
 
+    ListModel->FlushRows();
     SetBusyState(TProgramData::Idle);
     if (WindowHidden)
         ShowTaskIcon();
@@ -1125,9 +1133,17 @@ void TMainForm::OpenSearchClick() {}
 
 void TMainForm::SaveSearchClick() {}
 
-void TMainForm::PrintClick() {}
+void TMainForm::PrintClick()
+{
+    if (Program.BusyState == TProgramData::Idle)
+        Printing->PrintClick();
+}
 
-void TMainForm::PrintSetupClick() {}
+void TMainForm::PrintSetupClick()
+{
+    if (Program.BusyState == TProgramData::Idle)
+        Printing->PrintSetupClick();
+}
 
 void TMainForm::ReplaceClick() {}
 

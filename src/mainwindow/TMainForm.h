@@ -37,6 +37,7 @@ class THTMLWin;
 class TInfoDlg;
 class TPanelBar;
 class TPreferencesDlg;
+class TPrintCommand;
 class TPrintDlg;
 class TReplaceConfirmDlg;
 class TReplaceDlg;
@@ -234,6 +235,7 @@ private:
     TEventPump Pump;
     std::unique_ptr<THTMLWin> Builder;
     std::unique_ptr<TSearchEngine> SearchEngine;
+    std::unique_ptr<TPrintCommand> Printing;
 
     TFileListModel* ListModel = nullptr;
     TFileListView* FileListView = nullptr;

@@ -433,7 +433,7 @@ private slots:
         bool checked = false;
         int progressAfterStop = 0;
         connect(form.get(), &TMainForm::searchProgress, form.get(), [&] {
-            if (!checked && form->FileListModel().rowCount() >= 3) {
+            if (!checked && form->Files().Count() >= 3) {
                 checked = true;
                 // While the search runs only Stop is enabled, and the window refuses to close.
                 QVERIFY(Enabled(*form, "StopButton") && Enabled(*form, "StopItem"));
