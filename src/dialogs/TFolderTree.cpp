@@ -1,0 +1,72 @@
+#include "dialogs/TFolderTree.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+
+TFolderTree::TFolderTree(QWidget* parent) : QTreeView(parent), Folders(new QFileSystemModel(this))
+{
+    Folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    Folders->setReadOnly(true);
+    Folders->setRootPath(QDir::rootPath());
+    setModel(Folders);
+    for (int column = 1; column < Folders->columnCount(); ++column)
+        hideColumn(column);
+    setHeaderHidden(true);
+    setSortingEnabled(true);
+    sortByColumn(0, Qt::AscendingOrder);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The folders are read in the background and sorted as they come, which moves the highlighted
+    // folder; keep it in view until the user scrolls or clicks.
+    const auto keepInView = [this] {
+        if (KeepCurrentInView && currentIndex().isValid())
+            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    };
+    connect(Folders, &QAbstractItemModel::layoutChanged, this, keepInView);
+    connect(Folders, &QAbstractItemModel::rowsInserted, this, keepInView);
+}
+
+bool TFolderTree::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel)
+        KeepCurrentInView = false;
+    return QTreeView::viewportEvent(event);
+}
+
+void TFolderTree::keyPressEvent(QKeyEvent* event)
+{
+    KeepCurrentInView = false;
+    QTreeView::keyPressEvent(event);
+}
+
+void TFolderTree::SetPath(const QString& path)
+{
+    QString folder = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(path.isEmpty() ? QDir::currentPath() : path));
+    while (!QFileInfo(folder).isDir() && !QDir(folder).isRoot())
+        folder = QFileInfo(folder).absolutePath();
+    const QModelIndex index = Folders->index(folder);
+    if (!index.isValid())
+        return;
+    setCurrentIndex(index);
+    expand(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    KeepCurrentInView = true;
+}
+
+QString TFolderTree::Path() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() ? Folders->filePath(index) : QString();
+}
+
+void TFolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTreeView::currentChanged(current, previous);
+    if (current.isValid())
+        emit PathChanged(Folders->filePath(current));
+}
