@@ -2,11 +2,24 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QShowEvent;
+class QStackedWidget;
 class TProgramData;
 class TReplaceData;
 class TSearchData;
 
-// Edits the replace options before a replace run; closes with Accepted to run it.
+// The replace options in beginner mode ("Replace Assistant"): three pages beside a picture. Page
+// 1 asks for the replacement text, page 2 for the files, the mode and the confirmation, page 3
+// says that all is ready. Finish (enabled on every page) stores the choices into the options,
+// always with a backup, and closes with Accepted, which runs the replace; Cancel stores nothing.
+// Created once and reused: every showing starts again on page 1 from the options.
+//
+// Object names: Pages, Picture, SearchString, ReplaceString, ReplaceSelected, ReplaceAll,
+// MakeCopy, ChangeOriginal, NoConfirmation, Confirmation, Cancel, Back, Next, Finish.
 class TReplaceWizardDlg : public QDialog {
     Q_OBJECT
 
@@ -14,8 +27,45 @@ public:
     TReplaceWizardDlg(TReplaceData& options, const TSearchData& search, const TProgramData& program,
        QWidget* parent = nullptr);
 
+    // Page 1, with the controls filled from the options, the search text and the file-list
+    // selection; runs each time the assistant is shown.
+    void FormShow();
+    // The page shown, 0 to 2.
+    int CurrentPage() const;
+
+public slots:
+    void NextClick();
+    void BackClick();
+    // Stores the choices and closes with Accepted. Validates nothing.
+    void FinishClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    QWidget* BuildTextPage();
+    QWidget* BuildChoicesPage();
+    QWidget* BuildReadyPage();
+    // Shows `page`, kept within the three pages, and enables Back and Next to match.
+    void SetPage(int page);
+    void LoadPicture();
+
     TReplaceData& Options;
     const TSearchData& Search;
     const TProgramData& Program;
+
+    QLabel* Picture;
+    QStackedWidget* Pages;
+    QLabel* SearchString;
+    QLineEdit* ReplaceString;
+    QRadioButton* ReplaceSelected;
+    QRadioButton* ReplaceAll;
+    QRadioButton* MakeCopy;
+    QRadioButton* ChangeOriginal;
+    QRadioButton* NoConfirmation;
+    QRadioButton* Confirmation;
+    QPushButton* Cancel;
+    QPushButton* Back;
+    QPushButton* Next;
+    QPushButton* Finish;
 };

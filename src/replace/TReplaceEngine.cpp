@@ -1,0 +1,271 @@
+#include "replace/TReplaceEngine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <utility>
+
+#include "engine/TOpenFile.h"
+#include "model/TAtomicFile.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "model/TProgramData.h"
+#include "presentation/THTMLWin.h"
+#include "replace/TReplaceData.h"
+#include "replace/TReplaceOutput.h"
+
+namespace {
+
+constexpr std::string_view BackupExtension = ".bak";
+constexpr std::string_view NewFileExtension = ".new";
+
+// The replacement of the original keeps every permission bit it had; copies beside it (the new
+// file, the backup) keep the read, write and execute bits only, so that a private file does not
+// get a readable copy and no copy becomes a set-id program.
+constexpr mode_t ReplacementModeBits = 07777;
+constexpr mode_t CopyModeBits = 0777;
+
+std::string_view LineEndBytes(TOpenFile::LineEnd end)
+{
+    switch (end) {
+    case TOpenFile::LineEnd::LF:
+        return "\n";
+    case TOpenFile::LineEnd::CRLF:
+        return "\r\n";
+    case TOpenFile::LineEnd::None:
+        break;
+    }
+    return {};
+}
+
+std::string Stem(const TFileData& file, bool shortFilenames)
+{
+    return shortFilenames ? file.PathWithoutExt : file.FullPath;
+}
+
+} // namespace
+
+TReplaceEngine::TReplaceEngine(const TReplaceData& options, const TProgramData& program, THTMLWin& report)
+    : Options(options), Program(program), Report(report)
+{
+}
+
+void TReplaceEngine::SetNotifications(TReplaceNotifications notifications)
+{
+    Notify = std::move(notifications);
+}
+
+std::string TReplaceEngine::BackupFileName(const TFileData& file, bool shortFilenames)
+{
+    return Stem(file, shortFilenames) + std::string(BackupExtension);
+}
+
+std::string TReplaceEngine::NewFileName(const TFileData& file, bool shortFilenames)
+{
+    return Stem(file, shortFilenames) + std::string(NewFileExtension);
+}
+
+void TReplaceEngine::Message(std::string_view text)
+{
+    Report.WriteMessageLine(text);
+}
+
+void TReplaceEngine::ProcessPendingMessage()
+{
+    if (Notify.ProcessPendingMessage)
+        Notify.ProcessPendingMessage();
+}
+
+void TReplaceEngine::ReplaceFiles(const TFileList& files)
+{
+    // The count is asked each time round: the list is the caller's.
+    for (std::size_t i = 0; i < files.Count(); ++i) {
+        const TFileData& file = files.Item(i);
+        if (Notify.ShowStatus)
+            Notify.ShowStatus(std::string(StatusPrefix) + file.FullPath);
+        ProcessPendingMessage();
+        if (ReplaceFile(file))
+            break;
+    }
+}
+
+bool TReplaceEngine::ReplaceFile(const TFileData& file)
+{
+    Report.WriteFileHeader(file);
+    bool stopRun = false;
+    if (file.FileType != TFileData::Text)
+        Message(BinaryRefusal);
+    else if (file.InZip)
+        Message(ZipRefusal);
+    else if (file.IsFileChanged())
+        Message(ChangedRefusal);
+    else
+        stopRun = Rewrite(file);
+    Report.WriteFileFooter();
+    return stopRun;
+}
+
+TReplaceAnswer TReplaceEngine::Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
+                                   std::string_view candidate)
+{
+    if (Options.Confirmation == 0 || !Notify.Confirm)
+        return TReplaceAnswer::Yes;
+    return Notify.Confirm(TReplaceQuestion{file.FullPath, lineNumber, current, candidate});
+}
+
+// Copies the original into `output` line by line, rebuilding the lines that hold recorded
+// matches. Each line keeps its own line end, so that the copy differs from the original only
+// inside the replaced spans. Stops at once on a cancel, since a cancelled file's output is
+// thrown away.
+TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, int64_t expectedSize,
+                                                       TReplaceOutput& output, int64_t& changes)
+{
+    TOpenFile reader;
+    if (!reader.OpenRead(file.FullPath, file.EndsWithNewline, file.FileType))
+        return TBuild::ReadFailed;
+
+    const TMatchList& matches = file.Matches;
+    const std::string& replacement = Options.ReplaceString;
+    std::size_t i = 0;
+    int64_t lineNumber = 0;
+    int64_t bytesRead = 0;
+    std::string current;
+    std::string candidate;
+    std::string_view line;
+    while (reader.ReadLine(line) != TOpenFile::EndOfLines) {
+        ++lineNumber;
+        const std::string_view lineEnd = LineEndBytes(reader.LastLineEnd());
+        bytesRead += static_cast<int64_t>(line.size() + lineEnd.size());
+        ProcessPendingMessage();
+
+        // Records are in line order; one that lies before this line was not reached in its
+        // own line and is passed over rather than holding up every later match.
+        while (i < matches.size() && matches[i].LineNumber < lineNumber)
+            ++i;
+        if (i == matches.size() || matches[i].LineNumber != lineNumber) {
+            if (!output.Write(line) || !output.Write(lineEnd))
+                return TBuild::WriteFailed;
+            continue;
+        }
+
+        // Columns are those of the original line; `shift` carries them over to the line with
+        // the changes made so far, since a replacement may be longer or shorter than its match.
+        current.assign(line);
+        std::ptrdiff_t shift = 0;
+        int32_t previousEnd = 1;
+        for (; i < matches.size() && matches[i].LineNumber == lineNumber; ++i) {
+            const TMatch& match = matches[i];
+            // Only a span of this line that does not overlap the one before can be replaced.
+            if (match.StartPos < previousEnd || match.EndPos < match.StartPos ||
+                static_cast<std::size_t>(match.EndPos - 1) > line.size())
+                continue;
+            previousEnd = match.EndPos;
+            const auto start = static_cast<std::size_t>(match.StartPos - 1 + shift);
+            const auto end = static_cast<std::size_t>(match.EndPos - 1 + shift);
+            candidate.assign(current, 0, start);
+            candidate += replacement;
+            candidate.append(current, end);
+
+            const TReplaceAnswer answer = Ask(file, lineNumber, current, candidate);
+            if (answer == TReplaceAnswer::CancelFile)
+                return TBuild::CancelledFile;
+            if (answer == TReplaceAnswer::CancelAll)
+                return TBuild::CancelledAll;
+            if (answer == TReplaceAnswer::Yes) {
+                current.swap(candidate);
+                ++changes;
+                shift += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(end - start);
+            }
+        }
+        if (!output.Write(current) || !output.Write(lineEnd))
+            return TBuild::WriteFailed;
+    }
+    reader.CloseFile();
+    // The reader ends a file at a read error as at its end; a short count tells the two apart,
+    // so that a file that could not be read whole is never replaced by its first part.
+    return bytesRead == expectedSize ? TBuild::Built : TBuild::ReadFailed;
+}
+
+// Builds and places the new content of one file that passed the refusals. Returns true after
+// Cancel All.
+bool TReplaceEngine::Rewrite(const TFileData& file)
+{
+    const bool overwrite = Options.Overwrite != 0;
+    const std::string stem = Stem(file, Program.ShortFilenames);
+    // Overwrite mode writes through a symbolic link to the file it names, so the link stays.
+    const std::string target = overwrite ? TAtomicFile::WriteTarget(file.FullPath) : file.FullPath;
+
+    struct stat original;
+    if (::stat(file.FullPath.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) {
+        Message(ChangedRefusal);
+        return false;
+    }
+
+    TReplaceOutput output;
+    if (!output.Open(TAtomicFile::FolderOf(overwrite ? target : stem))) {
+        Message(std::string(NewFileFailure) + output.ErrorText());
+        return false;
+    }
+    int64_t changes = 0;
+    const TBuild built = BuildNewContent(file, static_cast<int64_t>(original.st_size), output, changes);
+    if (built == TBuild::CancelledFile || built == TBuild::CancelledAll) {
+        // The original was never touched, so it stands exactly as it was.
+        output.Discard();
+        Message(overwrite ? CancelledOverwrite : CancelledCopy);
+        return built == TBuild::CancelledAll;
+    }
+    if (built == TBuild::ReadFailed) {
+        // A file that changed while it was read cannot be read as recorded either.
+        Message(file.IsFileChanged() ? ChangedRefusal : ReadFailure);
+        return false;
+    }
+    if (built == TBuild::WriteFailed || !output.Finish(original, overwrite ? ReplacementModeBits : CopyModeBits, false)) {
+        Message(std::string(NewFileFailure) + output.ErrorText());
+        return false;
+    }
+
+    if (!overwrite) {
+        if (file.IsFileChanged()) {
+            Message(ChangedRefusal);
+            return false;
+        }
+        std::string newFile;
+        if (!output.PublishAsNew(stem, NewFileExtension, newFile)) {
+            Message(std::string(NewFileFailure) + output.ErrorText());
+            return false;
+        }
+        Message(std::to_string(changes) + std::string(ChangesMade));
+        Message(std::string(CopyDone) + newFile);
+        return false;
+    }
+
+    std::string backupFile;
+    if (Options.MakeBackup) {
+        TReplaceOutput backup;
+        if (!backup.Open(TAtomicFile::FolderOf(stem)) || !backup.CopyFrom(target) ||
+            !backup.Finish(original, CopyModeBits, true) || !backup.PublishAsNew(stem, BackupExtension, backupFile)) {
+            Message(std::string(BackupFailure) + backup.ErrorText());
+            return false;
+        }
+    }
+    // The last look before the original is replaced: a file changed while it was being read or
+    // copied keeps the change, and a backup made of it goes again.
+    if (file.IsFileChanged()) {
+        if (!backupFile.empty())
+            ::unlink(backupFile.c_str());
+        Message(ChangedRefusal);
+        return false;
+    }
+    if (!output.ReplaceTarget(target)) {
+        if (!backupFile.empty())
+            ::unlink(backupFile.c_str());
+        Message(std::string(OriginalFailure) + output.ErrorText());
+        return false;
+    }
+    Message(std::to_string(changes) + std::string(ChangesMade));
+    Message(OverwriteDone);
+    if (!backupFile.empty())
+        Message(std::string(BackupDone) + backupFile);
+    return false;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "replace/TReplaceNotifications.h"
+
+class TFileData;
+class TFileList;
+class TProgramData;
+class THTMLWin;
+class TReplaceData;
+class TReplaceOutput;
+
+// Puts the replacement text in place of the matches that the last search recorded, file by
+// file, and writes each file's outcome into the report document. It does not search again: the
+// match positions come from the file's record, and the replacement is inserted literally.
+//
+// Copy mode leaves the original alone and saves the changed text as a new file beside it
+// (NewFileName). Overwrite mode replaces the original with the changed text, keeping a copy of
+// the original first (BackupFileName) when the options ask for one.
+//
+// What the engine guarantees about the files it touches:
+// - Outside the replaced spans the new content is the original byte for byte: line ends (LF,
+//   CR LF, both in one file), a last line without a line end, lines of any length, zero bytes
+//   and bytes 128-255 all pass unchanged.
+// - The original is never half-written: the new content is built in a temporary file beside
+//   it, flushed to disk, and renamed over the original in one step, with the original's
+//   permissions. Until that step the original is not touched, so a refusal, a cancel or any
+//   failure leaves it exactly as it was, and the report says what failed.
+// - A file that changed on disk after the search (TFileData::IsFileChanged), also while the
+//   engine was reading it, is refused.
+// - An existing file is never replaced by a new file or a backup: when the name is taken the
+//   first free numbered name is used instead (notes.txt.1.new), and the report names it.
+//
+// The engine keeps no state between files. It reads the options and the ShortFilenames
+// preference afresh for every file. Single-threaded; it runs on the caller's thread.
+class TReplaceEngine {
+public:
+    // Report texts.
+    static constexpr std::string_view BinaryRefusal = "Replace not performed - file is binary.";
+    static constexpr std::string_view ZipRefusal = "Replace not performed - file is in a ZIP archive.";
+    static constexpr std::string_view ChangedRefusal =
+        "Replace not performed - file has been changed or deleted since it was searched.";
+    static constexpr std::string_view ReadFailure = "Replace not performed - file could not be read.";
+    static constexpr std::string_view NewFileFailure = "Replace not performed - the new file could not be written: ";
+    static constexpr std::string_view BackupFailure = "Replace not performed - the backup could not be made: ";
+    static constexpr std::string_view OriginalFailure =
+        "Replace not performed - the original file could not be replaced: ";
+    static constexpr std::string_view CancelledOverwrite = "Replace cancelled by user - original file restored";
+    static constexpr std::string_view CancelledCopy = "Replace cancelled by user";
+    static constexpr std::string_view ChangesMade = " changes made";
+    static constexpr std::string_view OverwriteDone = "Changes have been made to the original file";
+    static constexpr std::string_view BackupDone = "A backup was created first: ";
+    static constexpr std::string_view CopyDone = "Changes have been saved in ";
+    static constexpr std::string_view StatusPrefix = "Replacing in ";
+
+    // The objects are the main window's; the engine only reads the options and the
+    // preferences and writes into `report`, whose document the caller begins and finishes.
+    TReplaceEngine(const TReplaceData& options, const TProgramData& program, THTMLWin& report);
+    TReplaceEngine(const TReplaceEngine&) = delete;
+    TReplaceEngine& operator=(const TReplaceEngine&) = delete;
+
+    void SetNotifications(TReplaceNotifications notifications);
+
+    // Replaces in one file and writes that file's section of the report. Returns true only
+    // when the user chose Cancel All, which ends the run.
+    bool ReplaceFile(const TFileData& file);
+    // ReplaceFile on every record of `files`, in the list's order, with the status text
+    // "Replacing in <path>" before each; ends after a file whose answer was Cancel All.
+    void ReplaceFiles(const TFileList& files);
+
+    // The names the backup and the new file of `file` are given when free: the full path, or
+    // with short names the path without extension, followed by ".bak" or ".new".
+    static std::string BackupFileName(const TFileData& file, bool shortFilenames);
+    static std::string NewFileName(const TFileData& file, bool shortFilenames);
+
+private:
+    enum class TBuild { Built, CancelledFile, CancelledAll, ReadFailed, WriteFailed };
+
+    bool Rewrite(const TFileData& file);
+    TBuild BuildNewContent(const TFileData& file, int64_t expectedSize, TReplaceOutput& output, int64_t& changes);
+    TReplaceAnswer Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
+                       std::string_view candidate);
+    void Message(std::string_view text);
+    void ProcessPendingMessage();
+
+    const TReplaceData& Options;
+    const TProgramData& Program;
+    THTMLWin& Report;
+    TReplaceNotifications Notify;
+};

@@ -1,0 +1,376 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "dialogs/TReplaceConfirmDlg.h"
+#include "dialogs/TReplaceDlg.h"
+#include "dialogs/TReplaceWizardDlg.h"
+#include "engine/TSearchEngine.h"
+#include "mainwindow/TReplaceCommand.h"
+#include "model/TFileData.h"
+#include "model/TFileList.h"
+#include "model/TProgramData.h"
+#include "model/TSearchData.h"
+#include "model/TSearchStats.h"
+#include "model/TShellInfo.h"
+#include "presentation/THTMLWin.h"
+#include "replace/TReplaceData.h"
+
+namespace {
+
+template <typename T>
+T* Child(QWidget& dialog, const char* name)
+{
+    T* child = dialog.findChild<T*>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s", name);
+    return child;
+}
+
+// Runs `act` once `dialog` is the active modal window, so that a test can answer a dialog
+// shown with exec().
+void WhenModal(QWidget* dialog, std::function<void()> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, act] {
+        if (QApplication::activeModalWidget() != dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act();
+    });
+    timer->start();
+}
+
+// The main window's side of a replace, around a fixture folder that has been searched for
+// "hit": what the command asks of the window is written as lines of text.
+class Window {
+public:
+    Window()
+        : Report(nullptr, Dir.path().toStdString()), ExpertDialog(Options, Search, Program),
+          Assistant(Options, Search, Program)
+    {
+        QDir(Dir.path()).mkpath(QStringLiteral("files"));
+        QDir(Dir.path()).mkpath(QStringLiteral("report"));
+        Report.TempFolder = (Dir.path() + QStringLiteral("/report")).toStdString();
+        Report.Options.FancyOutput = false;
+        Search.SearchMode = TSearchData::ModeQuick;
+        Search.SearchString = "hit";
+        Search.MatchCase = true;
+        Search.FileSpecs = {"*.txt"};
+        Search.Folders = {(Dir.path() + QStringLiteral("/files")).toStdString()};
+        Search.RecurseSubdirs = true;
+        Program.ExpertMode = true;
+        Callbacks.ShowStatus = [this](const QString& text) { Log << QStringLiteral("status ") + Relative(text); };
+        Callbacks.SetViewCaption = [this](const QString& text) { Log << QStringLiteral("caption ") + text; };
+        Callbacks.UpdateCommands = [this] { Log << QStringLiteral("update commands"); };
+        Callbacks.ProcessPendingMessage = [this] { ++PendingCalls; };
+        Callbacks.ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
+            Log << QStringLiteral("info ") + caption + QStringLiteral(" / ") + title + QStringLiteral(" / ") + text;
+        };
+        Callbacks.SetPaneContent = [this](int content) { Log << QStringLiteral("pane %1").arg(content); };
+        Callbacks.Confirm = [this](const TReplaceQuestion& question) {
+            Log << QStringLiteral("ask %1:%2").arg(Relative(QString::fromStdString(std::string(question.FullPath))))
+                       .arg(question.LineNumber);
+            if (Answers.empty())
+                return TReplaceAnswer::CancelAll;
+            const TReplaceAnswer answer = Answers.front();
+            Answers.pop_front();
+            return answer;
+        };
+    }
+
+    void Write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = Dir.path() + QStringLiteral("/files/") + name;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray Read(const QString& name) const
+    {
+        QFile file(Dir.path() + QStringLiteral("/files/") + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+
+    QStringList Names() const
+    {
+        return QDir(Dir.path() + QStringLiteral("/files")).entryList(QDir::Files, QDir::Name);
+    }
+
+    void RunSearch()
+    {
+        Files.Clear();
+        TNullShellInfo shell;
+        TSearchStats stats;
+        TSearchEngine engine(Search, Files, stats, shell);
+        engine.Search();
+    }
+
+    TReplaceCommand& Command()
+    {
+        if (!Replacing)
+            Replacing = std::make_unique<TReplaceCommand>(
+                TReplaceCommand::TContext{Options, Search, Program, Files, Report, ExpertDialog, Assistant, ConfirmDialog},
+                Callbacks);
+        return *Replacing;
+    }
+
+    // The lines of the report document: file headings and messages.
+    QStringList ReportLines() const
+    {
+        QFile file(QString::fromStdString(Report.DocumentFileName()));
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("(no report)")};
+        QStringList lines;
+        bool heading = false;
+        for (const QByteArray& raw : file.readAll().split('\n')) {
+            const QString line = QString::fromUtf8(raw);
+            if (line == QLatin1String("<b>"))
+                heading = true;
+            else if (heading)
+                lines << QStringLiteral("file ") + Relative(line), heading = false;
+            else if (line.endsWith(QLatin1String("<br>")) && line.size() > 4 && line != QLatin1String("</b><br>"))
+                lines << QStringLiteral("  ") + Relative(line.chopped(4));
+        }
+        return lines;
+    }
+
+    QString Relative(QString text) const { return text.replace(Dir.path(), QStringLiteral("<dir>")); }
+
+    QTemporaryDir Dir;
+    TReplaceData Options;
+    TSearchData Search;
+    TProgramData Program;
+    TFileList Files;
+    THTMLWin Report;
+    TReplaceDlg ExpertDialog;
+    TReplaceWizardDlg Assistant;
+    TReplaceConfirmDlg ConfirmDialog;
+    TReplaceCommand::TCallbacks Callbacks;
+    std::unique_ptr<TReplaceCommand> Replacing;
+    std::deque<TReplaceAnswer> Answers;
+    QStringList Log;
+    int PendingCalls = 0;
+};
+
+} // namespace
+
+class ReplaceCommandTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void expertModeReplacesInAllFilesWithConfirmation()
+    {
+        Window window;
+        window.Write(QStringLiteral("a.txt"), "hit one\n");
+        window.Write(QStringLiteral("b.txt"), "two hit\r\nhit\r\n");
+        window.Write(QStringLiteral("sub/c.txt"), "x\nhit");
+        window.RunSearch();
+        QCOMPARE(window.Files.Count(), std::size_t{3});
+        window.Answers = {TReplaceAnswer::Yes, TReplaceAnswer::No, TReplaceAnswer::Yes, TReplaceAnswer::Yes};
+
+        WhenModal(&window.ExpertDialog, [&window] {
+            Child<QLineEdit>(window.ExpertDialog, "ReplaceString")->setText(QStringLiteral("HIT!"));
+            Child<QCheckBox>(window.ExpertDialog, "ConfirmMode")->click();
+            Child<QPushButton>(window.ExpertDialog, "Finish")->click();
+        });
+        QVERIFY(window.Command().ReplaceClick());
+
+        QCOMPARE(window.Log, QStringList({
+                                 "caption Replace results",
+                                 "status Replace in progress. Please wait...",
+                                 "status Replacing in <dir>/files/a.txt",
+                                 "ask <dir>/files/a.txt:1",
+                                 "status Replacing in <dir>/files/b.txt",
+                                 "ask <dir>/files/b.txt:1",
+                                 "ask <dir>/files/b.txt:2",
+                                 "status Replacing in <dir>/files/sub/c.txt",
+                                 "ask <dir>/files/sub/c.txt:2",
+                                 "update commands",
+                                 "pane 0",
+                                 "status Replace complete.",
+                             }));
+        QCOMPARE(window.ReportLines(), QStringList({
+                                           "file <dir>/files/a.txt",
+                                           "  1 changes made",
+                                           "  Changes have been saved in <dir>/files/a.txt.new",
+                                           "file <dir>/files/b.txt",
+                                           "  1 changes made",
+                                           "  Changes have been saved in <dir>/files/b.txt.new",
+                                           "file <dir>/files/sub/c.txt",
+                                           "  1 changes made",
+                                           "  Changes have been saved in <dir>/files/sub/c.txt.new",
+                                       }));
+        QCOMPARE(window.Read(QStringLiteral("a.txt.new")), QByteArray("HIT! one\n"));
+        QCOMPARE(window.Read(QStringLiteral("b.txt.new")), QByteArray("two hit\r\nHIT!\r\n"));
+        QCOMPARE(window.Read(QStringLiteral("sub/c.txt.new")), QByteArray("x\nHIT!"));
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("hit one\n"));
+        QVERIFY(window.PendingCalls > 0);
+        QCOMPARE(int(window.Options.Confirmation), 1);
+    }
+
+    void assistantReplacesInTheSelectedFileOnlyWithABackup()
+    {
+        Window window;
+        window.Program.ExpertMode = false;
+        window.Write(QStringLiteral("a.txt"), "hit\n");
+        window.Write(QStringLiteral("b.txt"), "hit\n");
+        window.RunSearch();
+        window.Program.SelectedItem = &window.Files.Item(1);
+
+        WhenModal(&window.Assistant, [&window] {
+            Child<QLineEdit>(window.Assistant, "ReplaceString")->setText(QStringLiteral("new"));
+            window.Assistant.NextClick();
+            Child<QRadioButton>(window.Assistant, "ReplaceSelected")->click();
+            Child<QRadioButton>(window.Assistant, "ChangeOriginal")->click();
+            Child<QPushButton>(window.Assistant, "Finish")->click();
+        });
+        QVERIFY(window.Command().ReplaceClick());
+
+        QCOMPARE(window.Log, QStringList({
+                                 "caption Replace results",
+                                 "status Replace in progress. Please wait...",
+                                 "update commands",
+                                 "pane 0",
+                                 "status Replace complete.",
+                             }));
+        QCOMPARE(window.ReportLines(), QStringList({
+                                           "file <dir>/files/b.txt",
+                                           "  1 changes made",
+                                           "  Changes have been made to the original file",
+                                           "  A backup was created first: <dir>/files/b.txt.bak",
+                                       }));
+        QCOMPARE(window.Names(), QStringList({"a.txt", "b.txt", "b.txt.bak"}));
+        QCOMPARE(window.Read(QStringLiteral("b.txt")), QByteArray("new\n"));
+        QCOMPARE(window.Read(QStringLiteral("b.txt.bak")), QByteArray("hit\n"));
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("hit\n"));
+    }
+
+    void theRealConfirmationDialogAnswersEachChange()
+    {
+        Window window;
+        window.Callbacks.Confirm = nullptr;
+        window.Options.Confirmation = 1;
+        window.Options.Overwrite = 1;
+        window.Options.ReplaceString = "X";
+        window.Write(QStringLiteral("a.txt"), "hit hit\n");
+        window.RunSearch();
+
+        WhenModal(&window.ExpertDialog, [&window] {
+            Child<QPushButton>(window.ExpertDialog, "Finish")->click();
+            WhenModal(&window.ConfirmDialog, [&window] {
+                QCOMPARE(Child<QLabel>(window.ConfirmDialog, "LineNumber")->text(), QStringLiteral("1"));
+                Child<QPushButton>(window.ConfirmDialog, "NoButton")->click();
+                WhenModal(&window.ConfirmDialog, [&window] {
+                    QCOMPARE(Child<QPlainTextEdit>(window.ConfirmDialog, "NewLine")->toPlainText(),
+                             QStringLiteral("hit X"));
+                    Child<QPushButton>(window.ConfirmDialog, "YesButton")->click();
+                });
+            });
+        });
+        QVERIFY(window.Command().ReplaceClick());
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("hit X\n"));
+    }
+
+    void cancellingTheDialogReplacesNothing()
+    {
+        for (const bool expert : {true, false}) {
+            Window window;
+            window.Program.ExpertMode = expert;
+            window.Write(QStringLiteral("a.txt"), "hit\n");
+            window.RunSearch();
+            QDialog* dialog = expert ? static_cast<QDialog*>(&window.ExpertDialog) : &window.Assistant;
+            WhenModal(dialog, [dialog] { Child<QPushButton>(*dialog, "Cancel")->click(); });
+            QVERIFY(!window.Command().ReplaceClick());
+            QCOMPARE(window.Log, QStringList());
+            QCOMPARE(window.Names(), QStringList({"a.txt"}));
+        }
+    }
+
+    void cancelAllEndsTheRunAfterThatFile()
+    {
+        Window window;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            window.Write(QString::fromLatin1(name), "hit\n");
+        window.RunSearch();
+        window.Options.Confirmation = 1;
+        window.Answers = {TReplaceAnswer::Yes, TReplaceAnswer::CancelAll};
+        WhenModal(&window.ExpertDialog, [&window] { window.ExpertDialog.OKClick(); });
+        QVERIFY(window.Command().ReplaceClick());
+        QCOMPARE(window.ReportLines(), QStringList({
+                                           "file <dir>/files/a.txt",
+                                           "  1 changes made",
+                                           "  Changes have been saved in <dir>/files/a.txt.new",
+                                           "file <dir>/files/b.txt",
+                                           "  Replace cancelled by user",
+                                       }));
+        QCOMPARE(window.Names(), QStringList({"a.txt", "a.txt.new", "b.txt", "c.txt"}));
+        QVERIFY(!window.Log.contains(QStringLiteral("status Replacing in <dir>/files/c.txt")));
+        QCOMPARE(window.Log.last(), QStringLiteral("status Replace complete."));
+    }
+
+    void anEmptyListGivesAnEmptyReport()
+    {
+        Window window;
+        WhenModal(&window.ExpertDialog, [&window] { window.ExpertDialog.OKClick(); });
+        QVERIFY(window.Command().ReplaceClick());
+        QCOMPARE(window.ReportLines(), QStringList());
+        QCOMPARE(window.Log.last(), QStringLiteral("status Replace complete."));
+    }
+
+    void withoutAReportDocumentNothingIsChanged()
+    {
+        Window window;
+        window.Write(QStringLiteral("a.txt"), "hit\n");
+        window.RunSearch();
+        window.Options.Overwrite = 1;
+        window.Report.TempFolder = (window.Dir.path() + QStringLiteral("/no such folder")).toStdString();
+        WhenModal(&window.ExpertDialog, [&window] { window.ExpertDialog.OKClick(); });
+        QVERIFY(window.Command().ReplaceClick());
+        QCOMPARE(window.Log, QStringList({
+                                 "caption Replace results",
+                                 "status Replace in progress. Please wait...",
+                                 "update commands",
+                                 "status ",
+                                 "info Replace Error / An error has occured: / The replace report could not be created "
+                                 "in the temporary folder, so no file has been changed.",
+                             }));
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("hit\n"));
+        QCOMPARE(window.Names(), QStringList({"a.txt"}));
+    }
+
+    void isAvailableOnlyForAnIdleWindowWithResultsOfANormalSearch()
+    {
+        Window window;
+        window.Write(QStringLiteral("a.txt"), "hit\n");
+        QVERIFY(!TReplaceCommand::IsAvailable(window.Program, window.Files, window.Search));
+        window.RunSearch();
+        QVERIFY(TReplaceCommand::IsAvailable(window.Program, window.Files, window.Search));
+        window.Program.BusyState = TProgramData::Searching;
+        QVERIFY(!TReplaceCommand::IsAvailable(window.Program, window.Files, window.Search));
+        window.Program.BusyState = TProgramData::Idle;
+        window.Search.Invert = true;
+        QVERIFY(!TReplaceCommand::IsAvailable(window.Program, window.Files, window.Search));
+    }
+};
+
+QTEST_MAIN(ReplaceCommandTest)
+#include "ReplaceCommandTest.moc"
