@@ -3,7 +3,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,11 +23,15 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include <sys/stat.h>
 
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TDirPickDlg.h"
 #include "dialogs/TInfoDlg.h"
+#include "dialogs/TInfoMessage.h"
 #include "dialogs/TPreferencesDlg.h"
 #include "dialogs/TPrintDlg.h"
 #include "dialogs/TReplaceConfirmDlg.h"
@@ -38,12 +44,20 @@
 #include "mainwindow/TFileListView.h"
 #include "mainwindow/TPanelBar.h"
 #include "mainwindow/TPrintCommand.h"
+#include "mainwindow/TReplaceCommand.h"
 #include "model/TDateFormat.h"
+#include "model/TAtomicFile.h"
 #include "model/TDateTime.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
 #include "platform/TIconTheme.h"
+#include "presentation/TEditorCommand.h"
 #include "presentation/TFileListColumns.h"
+#include "presentation/TFileListCsv.h"
+#include "presentation/TFileSectionWriter.h"
+#include "presentation/TLinkAction.h"
+#include "presentation/TMemberExtraction.h"
+#include "presentation/TViewNavigation.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
 #include "presentation/TTextDecoder.h"
@@ -54,6 +68,12 @@ QString FromBytes(const std::string& bytes)
 {
     const std::string utf8 = TTextDecoder::ToUtf8(bytes);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string ToBytes(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 constexpr int ProgressBarWidth = 150;
@@ -75,6 +95,39 @@ TMainForm::TMainForm(TStartupOptions options, QWidget* parent)
     };
     StartProcess = [](const QString& program, const QStringList& arguments) {
         return QProcess::startDetached(program, arguments);
+    };
+    OpenWithAssociatedProgram = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    ChooseFolder = [this](const QString& caption, const QString& start) {
+        return QFileDialog::getExistingDirectory(this, caption, start);
+    };
+    ChooseSaveFile = [this] {
+        static const QStringList filters = {
+            QStringLiteral("Search parameters (*.par) (*.PAR)"), QStringLiteral("Matching file list (*.csv) (*.CSV)"),
+            QStringLiteral("Results in HTML  (*.htm) (*.HTM)"), QStringLiteral("Results in plain text (*.TXT) (*.txt)")};
+        static const QStringList suffixes = {"par", "csv", "htm", "txt"};
+        QFileDialog dialog(this, QStringLiteral("Save As"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(suffixes.front());
+        // A name typed without an extension takes the one of the chosen file type.
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(suffixes.value(static_cast<int>(filters.indexOf(filter)), suffixes.front()));
+        });
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                        : QString();
+    };
+    ChooseOpenFile = [this] {
+        QFileDialog dialog(this, QStringLiteral("Open"));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(QStringLiteral("Search parameters (*.PAR) (*.PAR *.par)"));
+        dialog.setDefaultSuffix(QStringLiteral("par"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                        : QString();
+    };
+    ShowMessage = [this](const QString& caption, const QString& text) {
+        QMessageBox::warning(this, caption, text);
     };
     FormCreate();
 }
@@ -175,6 +228,10 @@ void TMainForm::FormCreate()
 
     Builder = std::make_unique<THTMLWin>(Pane, Options.ProgramFolder);
     Builder->LoadOptions(Store);
+    Viewer = std::make_unique<TFileSectionWriter>(*Builder);
+    Viewer->ProcessPendingMessage = [this] { Pump(); };
+    Viewer->StopRequested = [this] { return StopLoading; };
+    connect(Pane, &THTMLViewer::linkClicked, this, &TMainForm::HTMLWindowHotSpotClick);
 
     SearchEngine = std::make_unique<TSearchEngine>(Search, FileList, RunStats, Shell);
     if (!Options.CurrentFolder.empty())
@@ -200,7 +257,30 @@ void TMainForm::FormCreate()
     DirPick = new TDirPickDlg(this);
     PrintDialog = new TPrintDlg(this);
     Info = new TInfoDlg(this);
+    // The criteria dialogs' messages go through the program's one message dialog.
+    const auto showInfo = [this](const TInfoMessage& message) {
+        Info->SetTexts(message.Caption, message.Title, message.Text);
+        ShowModal(*Info);
+    };
+    SearchDialog->ShowMessage = showInfo;
+    SearchWizard->ShowMessage = showInfo;
 
+    Replacing = std::make_unique<TReplaceCommand>(
+        TReplaceCommand::TContext{Replace, Search, Program, FileList, *Builder, *ReplaceDialog, *ReplaceWizard,
+                                  *ReplaceConfirm},
+        TReplaceCommand::TCallbacks{
+            .ShowStatus = [this](const QString& text) { ShowStatus(text); },
+            .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
+            .UpdateCommands = [this] { UpdateCommands(); },
+            .ProcessPendingMessage = [this] { ReplacePump(); },
+            .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
+                Info->SetTexts(caption, title, text);
+                ShowModal(*Info);
+            },
+            .SetPaneContent = [this](int content) { PaneContent = static_cast<uint8_t>(content); },
+            .Confirm = nullptr,
+            .ShowModal = [this](QDialog& dialog) { return ShowModal(dialog); },
+        });
     Printing = std::make_unique<TPrintCommand>(
         this, *PrintDialog, FileList, *Pane, [this] { return Details->PanelText(0); },
         [this](const QString& text) { QMessageBox::critical(this, BaseCaption(), text); });
@@ -334,6 +414,7 @@ void TMainForm::CreateMenus()
     add(file, "ExitItem");
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    connect(edit, &QMenu::aboutToShow, this, &TMainForm::EditMenuClick);
     add(edit, "CopyItem");
     edit->addSeparator();
     add(edit, "SelectAllItem");
@@ -483,6 +564,25 @@ void TMainForm::CreatePopupMenu()
     PopupEdit->setObjectName(QStringLiteral("PopupEdit"));
     PopupSearchAgain->setObjectName(QStringLiteral("PopupSearchAgain"));
     PopupReplace->setObjectName(QStringLiteral("PopupReplace"));
+
+    HTMLPopupMenu = new QMenu(this);
+    HTMLPopupMenu->setObjectName(QStringLiteral("HTMLPopupMenu"));
+    HTMLSelectAll = HTMLPopupMenu->addAction(QStringLiteral("Select All"), this, &TMainForm::SelectAllMenuItemClick);
+    HTMLCopy = HTMLPopupMenu->addAction(QStringLiteral("Copy"), this, &TMainForm::HTMLWinCopyClick);
+    HTMLPopupMenu->addSeparator();
+    HTMLShowTitle = HTMLPopupMenu->addAction(QStringLiteral("Show Title && Menu"), this, &TMainForm::HTMLTitleClick);
+    HTMLShowTitle->setCheckable(true);
+    HTMLPopupMenu->addSeparator();
+    HTMLOpenInBrowser = HTMLPopupMenu->addAction(QStringLiteral("Open In Browser"), this, &TMainForm::OpenInBrowserClick);
+    HTMLSelectAll->setObjectName(QStringLiteral("HTMLSelectAll"));
+    HTMLCopy->setObjectName(QStringLiteral("HTMLCopy"));
+    HTMLShowTitle->setObjectName(QStringLiteral("HTMLShowTitle"));
+    HTMLOpenInBrowser->setObjectName(QStringLiteral("HTMLOpenInBrowser"));
+    Pane->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Pane, &QWidget::customContextMenuRequested, this, [this](const QPoint& where) {
+        HTMLPopupMenuPopup();
+        HTMLPopupMenu->popup(Pane->viewport()->mapToGlobal(where));
+    });
 }
 
 QAction* TMainForm::Command(const QString& name) const
@@ -577,7 +677,7 @@ void TMainForm::SplashTimerTimer()
 
 bool TMainForm::FormCloseQuery()
 {
-    if (Program.BusyState != TProgramData::Idle)
+    if (Program.BusyState != TProgramData::Idle || Replacing->IsRunning())
         return false;
     if (Program.ExitConfirm && !Options.QuitAfterStartup)
         return AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?"));
@@ -800,7 +900,7 @@ void TMainForm::RunSearch()
     } else {
         ShowStatus(QStringLiteral("Counting files. Please wait..."));
         if (SearchEngine->CountFiles()) {
-            Progress->setRange(0, std::max(0, RunStats.CountedFiles));
+            Progress->setRange(0, std::max(1, RunStats.CountedFiles));
             Progress->setValue(0);
             SearchEngine->Search();
         } else {
@@ -1129,9 +1229,401 @@ void TMainForm::SelectAllMenuItemClick()
     Pane->SelectAll();
 }
 
-void TMainForm::OpenSearchClick() {}
+// ---------------------------------------------------------------------------------------------
+// Saving and opening
 
-void TMainForm::SaveSearchClick() {}
+bool TMainForm::WriteExport(const std::string& path, std::string_view content)
+{
+    // A failed or interrupted save never leaves a half-written file in place of a good one.
+    static constexpr TAtomicFile::TOptions options{".qn-", ".tmp", 0666, false, true, true, true};
+    struct stat original {};
+    const bool exists = ::stat(path.c_str(), &original) == 0;
+    return TAtomicFile::Replace(path, content, exists ? &original : nullptr, options);
+}
+
+void TMainForm::SaveSearchClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    const QString chosen = ChooseSaveFile();
+    if (chosen.isEmpty())
+        return;
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : chosen.mid(dot).toUpper();
+    if (extension == QStringLiteral(".PAR")) {
+        ParameterFile.FileName = path;
+        Search.SaveToProfile(ParameterFile);
+    } else if (extension == QStringLiteral(".CSV")) {
+        std::string text = TFileListCsv::Header() + "\n";
+        for (int row = 0; row < ListModel->rowCount(); ++row)
+            text += TFileListCsv::Row(*ListModel->FileAt(row)) + "\n";
+        if (!WriteExport(path, text))
+            ShowMessage(QStringLiteral("Save failed"), QStringLiteral("The file could not be written: ") + chosen);
+    } else if (extension == QStringLiteral(".HTM")) {
+        if (!Builder->CopyDocumentTo(path))
+            ShowMessage(QStringLiteral("Save failed"),
+                        QStringLiteral("An error occured when trying to save the file. This could be because the "
+                                       "search results pane is empty."));
+    } else if (extension == QStringLiteral(".TXT")) {
+        Pane->SelectAll();
+        const QByteArray text = Pane->SelectedText().toUtf8() + '\n';
+        Pane->ClearSelection();
+        if (!WriteExport(path, std::string_view(text.constData(), static_cast<std::size_t>(text.size()))))
+            ShowMessage(QStringLiteral("Save failed"), QStringLiteral("The file could not be written: ") + chosen);
+    }
+}
+
+void TMainForm::OpenSearchClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    const QString chosen = ChooseOpenFile();
+    if (chosen.isEmpty())
+        return;
+    ParameterFile.FileName = QFile::encodeName(chosen).toStdString();
+    Search.LoadFromProfile(ParameterFile);
+    UpdateCommands();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Viewing
+
+void TMainForm::FocusFileList()
+{
+    FileListView->CurrentView()->setFocus();
+}
+
+void TMainForm::ShowSelectedFile(int mode)
+{
+    TFileData* file = Program.SelectedItem;
+    const int row = ListModel->RowOf(file);
+    if (file != nullptr && Viewer->RefusesWholeFile(*file, mode)) {
+        ShowInfo(std::string(TFileSectionWriter::TooLargeCaption), std::string(TFileSectionWriter::TooLargeTitle),
+                 TFileSectionWriter::TooLargeText(*file));
+        FileListView->SelectRow(row);
+        return;
+    }
+    if (file == nullptr || row < 0)
+        return;
+    FileListView->SelectRow(row);
+    Details->SetPanelText(1, FromBytes(TViewNavigation::PaneCaption(*file, Viewer->ShowsWholeFile(mode))));
+    ShowStatus(QString::fromLatin1(TFileSectionWriter::LoadingFileStatus.data()));
+    // A range of 0..0 would make the bar a busy indicator.
+    Progress->setRange(0, static_cast<int>(std::clamp<int64_t>(file->Size / 1000, 1, INT32_MAX)));
+    Progress->setValue(0);
+
+    StopLoading = false;
+    SetBusyState(TProgramData::LoadingView);
+    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+    Viewer->Progress = [this](int64_t bytesRead) {
+        Progress->setValue(static_cast<int>(std::min<int64_t>(bytesRead / 1000, Progress->maximum())));
+    };
+    Viewer->FileWritten = nullptr;
+    Viewer->WriteFileView(*file, mode, Program.MatchWindow);
+    QGuiApplication::restoreOverrideCursor();
+    LastFileView = static_cast<uint8_t>(Viewer->LastFileView);
+    SetBusyState(TProgramData::Idle);
+    CurrentMatch = -1;
+    Program.DisplayedFile = file;
+
+    if (Builder->IsTooLarge() &&
+        AskYesNo(QString::fromLatin1(TFileSectionWriter::BrowserOfferCaption.data()),
+                 QString::fromLatin1(TFileSectionWriter::BrowserOfferFile.data())))
+        OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+    PaneContent = 1;
+    ShowStatus(QString());
+    Progress->setValue(0);
+    UpdateCommands();
+    if (LastFileView == TFileSectionWriter::WholeFile) {
+        CurrentMatch = 0;
+        GoToCurrentMatch();
+    }
+}
+
+void TMainForm::ViewAllMatches()
+{
+    ViewChoice = 1;
+    if (Program.BusyState == TProgramData::Idle && ListModel->rowCount() > 0) {
+        if (Program.SelectedItem != nullptr || FileListView->SelectedRow() >= 0) {
+            FileListView->SelectRow(-1);
+            Program.SelectedItem = nullptr;
+        }
+        Details->SetPanelText(1, QString::fromLatin1(TViewNavigation::AllFilesCaption.data()));
+        ShowStatus(QString::fromLatin1(TFileSectionWriter::LoadingFilesStatus.data()));
+        StopLoading = false;
+        SetBusyState(TProgramData::LoadingView);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+        Progress->setRange(0, std::max(1, ListModel->rowCount() - 1));
+        Progress->setValue(0);
+        Viewer->Progress = nullptr;
+        Viewer->FileWritten = [this](std::size_t index) {
+            Progress->setValue(static_cast<int>(index));
+            emit viewProgress();
+        };
+        Viewer->WriteAllMatches(FileList, ToBytes(Details->PanelText(0)), Program.MatchWindow);
+        QGuiApplication::restoreOverrideCursor();
+        LastFileView = static_cast<uint8_t>(Viewer->LastFileView);
+        SetBusyState(TProgramData::Idle);
+        PaneContent = 2;
+        ShowStatus(QString());
+        Progress->setValue(0);
+        if (Builder->IsTooLarge() &&
+            AskYesNo(QString::fromLatin1(TFileSectionWriter::BrowserOfferCaption.data()),
+                     QString::fromLatin1(TFileSectionWriter::BrowserOfferAllFiles.data())))
+            OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+    }
+    UpdateCommands();
+    UpdateViewButtons();
+}
+
+void TMainForm::ViewAllClick()
+{
+    ViewAllMatches();
+}
+
+void TMainForm::MatchesOnlyClick()
+{
+    ViewChoice = 2;
+    if (Program.BusyState == TProgramData::Idle && SelectedRowIndex() < 0 && ListModel->rowCount() > 0) {
+        FileListView->SelectRow(0);
+        FindSelectedRow();
+    }
+    ShowSelectedFile(TFileSectionWriter::MatchesOnly);
+    UpdateCommands();
+    UpdateViewButtons();
+    FocusFileList();
+}
+
+void TMainForm::WholeFileClick()
+{
+    ViewChoice = 3;
+    if (Program.BusyState == TProgramData::Idle && SelectedRowIndex() < 0 && ListModel->rowCount() > 0) {
+        FileListView->SelectRow(0);
+        FindSelectedRow();
+    }
+    Builder->Options.MatchesOnly = false;
+    ShowSelectedFile(TFileSectionWriter::WholeFile);
+    UpdateViewButtons();
+    FocusFileList();
+}
+
+void TMainForm::PreviousFileClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    const int row = TViewNavigation::PreviousFile(SelectedRowIndex());
+    if (row < 0)
+        return;
+    FileListView->SelectAndShowRow(row);
+    Program.SelectedItem = ListModel->FileAt(row);
+    ShowSelectedFile(TFileSectionWriter::AsLastShown);
+    FocusFileList();
+}
+
+void TMainForm::NextFileClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    const int row = TViewNavigation::NextFile(SelectedRowIndex(), static_cast<std::size_t>(ListModel->rowCount()));
+    if (row < 0)
+        return;
+    FileListView->SelectAndShowRow(row);
+    Program.SelectedItem = ListModel->FileAt(row);
+    if (ViewChoice == 0 || ViewChoice == 1)
+        ViewChoice = 2;
+    ShowSelectedFile(TFileSectionWriter::AsLastShown);
+    UpdateViewButtons();
+    FocusFileList();
+}
+
+void TMainForm::NextMatchButton_Click()
+{
+    if (Program.DisplayedFile == nullptr)
+        return;
+    CurrentMatch = TViewNavigation::NextMatch(CurrentMatch, Program.DisplayedFile->Matches.size());
+    GoToCurrentMatch();
+    UpdateCommands();
+    FocusFileList();
+}
+
+void TMainForm::PreviousMatchButton_Click()
+{
+    CurrentMatch = TViewNavigation::PreviousMatch(CurrentMatch);
+    GoToCurrentMatch();
+    UpdateCommands();
+    FocusFileList();
+}
+
+void TMainForm::GoToCurrentMatch()
+{
+    if (Program.DisplayedFile == nullptr)
+        return;
+    const std::string anchor = TViewNavigation::MatchAnchor(*Program.DisplayedFile, CurrentMatch);
+    if (!anchor.empty())
+        Pane->ScrollToAnchor(QString::fromStdString(anchor));
+}
+
+void TMainForm::RebuildView()
+{
+    if (PaneContent == 1)
+        ShowSelectedFile(TFileSectionWriter::AsLastShown);
+    else if (PaneContent == 2)
+        ViewAllMatches();
+}
+
+void TMainForm::HTMLWindowHotSpotClick(const QString& target)
+{
+    // A click while a view loads would start a second load inside the first.
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    const TLinkAction action = TLinkAction::Parse(ToBytes(target));
+    if (action.Apply(Builder->Options, Program.MatchWindow)) {
+        RebuildView();
+    } else if (action.Kind == TLinkAction::TKind::OpenFile) {
+        LaunchEditor(action.Target.Path, action.Target.Line, action.Target.Column);
+    }
+}
+
+void TMainForm::HTMLTitleClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    Builder->Options.TitleAndMenu = !Builder->Options.TitleAndMenu;
+    RebuildView();
+}
+
+void TMainForm::OpenInBrowserClick()
+{
+    if (!Builder->DocumentFileName().empty())
+        OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+}
+
+void TMainForm::HTMLPopupMenuPopup()
+{
+    const bool idle = Program.BusyState == TProgramData::Idle;
+    HTMLCopy->setEnabled(Pane->SelectionLength() > 0);
+    HTMLSelectAll->setEnabled(idle && Pane->HasDocument());
+    HTMLShowTitle->setEnabled(idle);
+    HTMLShowTitle->setChecked(Builder->Options.TitleAndMenu);
+    HTMLOpenInBrowser->setEnabled(idle && Pane->HasDocument());
+}
+
+void TMainForm::EditMenuClick()
+{
+    Command(QStringLiteral("CopyItem"))->setEnabled(Pane->HasDocument());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing, opening and extracting files
+
+void TMainForm::LaunchEditor(const std::string& path, int64_t line, int64_t column)
+{
+    if (path.empty())
+        return;
+    if (TEditorCommand::IsExtractedMember(path)) {
+        ShowInfo(std::string(TEditorCommand::ZipCaption), std::string(TEditorCommand::ZipTitle),
+                 std::string(TEditorCommand::ZipText));
+        return;
+    }
+    const TCommandLine command = TEditorCommand::Build(
+        Program.EditorCommand,
+        TEditorCommand::Target(path, line, column, Program.SelectedItem, Search.SearchString));
+    if (command.Program.empty())
+        return;
+    QStringList arguments;
+    for (const std::string& argument : command.Arguments)
+        arguments << QFile::decodeName(QByteArray::fromStdString(argument));
+    StartProcess(QFile::decodeName(QByteArray::fromStdString(command.Program)), arguments);
+}
+
+std::string TMainForm::ExtractMemberToChosenFolder(const TFileData& file)
+{
+    const QString folder = ChooseFolder(QString::fromLatin1(TMemberExtraction::FolderCaption.data()),
+                                        QFile::decodeName(QByteArray::fromStdString(TMemberExtraction::ArchiveFolder(file))));
+    if (folder.isEmpty())
+        return {};
+    std::string path;
+    const auto overwrite = [this](const std::string&) {
+        return AskYesNo(QStringLiteral("Confirm"), QString::fromLatin1(TMemberExtraction::OverwriteQuestion.data()));
+    };
+    if (!TMemberExtraction::Extract(file, QFile::encodeName(folder).toStdString(), overwrite, path))
+        return {};
+    return path;
+}
+
+void TMainForm::PopupEditClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    FindSelectedRow();
+    const TFileData* file = Program.SelectedItem;
+    if (file == nullptr)
+        return;
+    if (!file->InZip) {
+        LaunchEditor(file->FullPath, 0, 0);
+        return;
+    }
+    const std::string path = ExtractMemberToChosenFolder(*file);
+    if (path.empty())
+        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
+                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+    else
+        LaunchEditor(path, 0, 0);
+}
+
+QString TMainForm::OpenFailureText(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.dir().exists())
+        return QStringLiteral("The specified path was not found.");
+    if (!info.exists())
+        return QStringLiteral("The specified file was not found.");
+    if (!info.isReadable())
+        return QStringLiteral("The operating system denied access to the specified file.");
+    return QStringLiteral("There is no application associated with the given filename extension.");
+}
+
+void TMainForm::PopupLaunchClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    FindSelectedRow();
+    const TFileData* file = Program.SelectedItem;
+    if (file == nullptr)
+        return;
+    std::string path = file->InZip ? ExtractMemberToChosenFolder(*file) : file->FullPath;
+    if (path.empty()) {
+        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
+                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+        return;
+    }
+    const QString target = QFile::decodeName(QByteArray::fromStdString(path));
+    if (!OpenWithAssociatedProgram(target))
+        ShowInfo(ToBytes(TAboutBox::ProductName()), "Execution Error", ToBytes(OpenFailureText(target)));
+}
+
+void TMainForm::PopupExtractClick()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return;
+    FindSelectedRow();
+    const TFileData* file = Program.SelectedItem;
+    if (file == nullptr || !file->InZip)
+        return;
+    if (ExtractMemberToChosenFolder(*file).empty())
+        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
+                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+}
+
+void TMainForm::ReplaceClick()
+{
+    if (Program.BusyState != TProgramData::Idle || !TReplaceCommand::IsAvailable(Program, FileList, Search))
+        return;
+    FindSelectedRow();
+    Replacing->ReplaceClick();
+    UpdateCommands();
+}
 
 void TMainForm::PrintClick()
 {
@@ -1144,29 +1636,3 @@ void TMainForm::PrintSetupClick()
     if (Program.BusyState == TProgramData::Idle)
         Printing->PrintSetupClick();
 }
-
-void TMainForm::ReplaceClick() {}
-
-void TMainForm::ViewAllClick() {}
-
-void TMainForm::MatchesOnlyClick() {}
-
-void TMainForm::WholeFileClick() {}
-
-void TMainForm::PreviousFileClick() {}
-
-void TMainForm::NextFileClick() {}
-
-void TMainForm::PreviousMatchButton_Click() {}
-
-void TMainForm::NextMatchButton_Click() {}
-
-void TMainForm::PopupEditClick() {}
-
-void TMainForm::PopupLaunchClick() {}
-
-void TMainForm::PopupExtractClick() {}
-
-void TMainForm::ShowSelectedFile(int) {}
-
-void TMainForm::ViewAllMatches() {}

@@ -32,12 +32,14 @@ class TAboutBox;
 class TDirPickDlg;
 class TFileListModel;
 class TFileListView;
+class TFileSectionWriter;
 class THTMLViewer;
 class THTMLWin;
 class TInfoDlg;
 class TPanelBar;
 class TPreferencesDlg;
 class TPrintCommand;
+class TReplaceCommand;
 class TPrintDlg;
 class TReplaceConfirmDlg;
 class TReplaceDlg;
@@ -112,6 +114,7 @@ public:
     QSplitter& Splitter() const { return *SplitterBar; }
     QWidget& PanelMain() const { return *MainPanel; }
     QMenu& PopupMenu() const { return *FilePopup; }
+    QMenu& PanePopupMenu() const { return *HTMLPopupMenu; }
     TInfoDlg& InfoDlg() const { return *Info; }
     TSearchDlg& SearchDlg() const { return *SearchDialog; }
     TSearchWizardDlg& SearchWizardDlg() const { return *SearchWizard; }
@@ -137,6 +140,27 @@ public:
     std::function<bool(const QString& caption, const QString& text)> AskYesNo;
     // Starts a detached process; false when it could not be started. Tests replace it.
     std::function<bool(const QString& program, const QStringList& arguments)> StartProcess;
+    // Opens a file with the program the desktop associates with it; false when that failed.
+    // Tests replace it.
+    std::function<bool(const QString& path)> OpenWithAssociatedProgram;
+    // Asks for a folder (caption, folder offered first); empty when cancelled. Tests replace it.
+    std::function<QString(const QString& caption, const QString& start)> ChooseFolder;
+    // Asks for the file to save to, and for the parameter file to open; empty when cancelled.
+    // Tests replace them.
+    std::function<QString()> ChooseSaveFile;
+    std::function<QString()> ChooseOpenFile;
+    // Shows a message with OK (and Cancel where the message offers it). Tests replace it.
+    std::function<void(const QString& caption, const QString& text)> ShowMessage;
+
+    // Viewing.
+    void ShowSelectedFile(int mode);
+    void ViewAllMatches();
+    void GoToCurrentMatch();
+    void LaunchEditor(const std::string& path, int64_t line, int64_t column);
+    // Extracts a ZIP member into a folder the user picks; the extracted file's path, or empty.
+    std::string ExtractMemberToChosenFolder(const TFileData& file);
+    // The message for a file that could not be opened with its associated program.
+    static QString OpenFailureText(const QString& path);
 
 public slots:
     // File
@@ -186,11 +210,19 @@ public slots:
     void PopupLaunchClick();
     void PopupExtractClick();
 
+    // The results pane.
+    void HTMLWindowHotSpotClick(const QString& target);
+    void HTMLTitleClick();
+    void OpenInBrowserClick();
+    void HTMLPopupMenuPopup();
+    void EditMenuClick();
 signals:
     // The start-up action has run (whatever it did).
     void startupActionDone();
     // The engine reported progress while a search runs.
     void searchProgress();
+    // A file of an all-files view has been written.
+    void viewProgress();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -216,9 +248,10 @@ private:
     void ApplySplitChecks();
     void ShowTaskIcon();
     void HideTaskIcon();
-    void ShowSelectedFile(int mode);
-    void ViewAllMatches();
     int SelectedRowIndex() const;
+    void RebuildView();
+    void FocusFileList();
+    bool WriteExport(const std::string& path, std::string_view content);
     QAction* MakeAction(const char* name, const QString& caption, const QString& statusTip,
                         void (TMainForm::*handler)());
 
@@ -236,6 +269,10 @@ private:
     std::unique_ptr<THTMLWin> Builder;
     std::unique_ptr<TSearchEngine> SearchEngine;
     std::unique_ptr<TPrintCommand> Printing;
+    std::unique_ptr<TFileSectionWriter> Viewer;
+    std::unique_ptr<TReplaceCommand> Replacing;
+    // Repaints during a replace run but lets no user input through.
+    TEventPump ReplacePump{20, true};
 
     TFileListModel* ListModel = nullptr;
     TFileListView* FileListView = nullptr;
@@ -257,6 +294,10 @@ private:
     QAction* PopupExtract = nullptr;
     QAction* PopupEdit = nullptr;
     QMenu* HTMLPopupMenu = nullptr;
+    QAction* HTMLSelectAll = nullptr;
+    QAction* HTMLCopy = nullptr;
+    QAction* HTMLShowTitle = nullptr;
+    QAction* HTMLOpenInBrowser = nullptr;
     QTimer* SplashTimer = nullptr;
     QSystemTrayIcon* TaskIcon = nullptr;
 

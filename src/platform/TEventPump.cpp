@@ -11,7 +11,7 @@ void TEventPump::Pump()
 
 void TEventPump::PumpNow()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(RepaintOnly ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
     Clock.start();
     Started = true;
 }

@@ -9,7 +9,11 @@
 // every 64th reads the clock, and events are handled at most once per interval.
 class TEventPump {
 public:
-    explicit TEventPump(int intervalMs = 20) : IntervalMs(intervalMs) {}
+    // With `repaintOnly`, user input (clicks, keys) waits until the operation is over: for
+    // operations that no command may interrupt.
+    explicit TEventPump(int intervalMs = 20, bool repaintOnly = false) : IntervalMs(intervalMs), RepaintOnly(repaintOnly)
+    {
+    }
 
     void operator()()
     {
@@ -25,6 +29,7 @@ private:
     void Pump();
 
     int IntervalMs;
+    bool RepaintOnly;
     uint32_t Calls = 0;
     bool Started = false;
     QElapsedTimer Clock;

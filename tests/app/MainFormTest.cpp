@@ -28,29 +28,14 @@
 #include "model/TSettingsStore.h"
 #include "platform/THTMLViewer.h"
 #include "platform/TPlatformDates.h"
+#include "TMainFormHarness.h"
 #include "presentation/TFileListColumns.h"
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 std::string Bytes(const QString& text)
 {
     return text.toStdString();
-}
-
-// Where screenshots go when QUARNEL_SCREENSHOT_DIR is set, so a person can look at the window.
-void Snapshot(QWidget& widget, const char* name)
-{
-    const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        widget.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -60,21 +45,19 @@ class MainFormTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> Config;
-    std::unique_ptr<QTemporaryDir> Tree;
-    QStringList Shown;  // object names of the dialogs shown modally, in order
+    TMainFormHarness H;
 
-    QString TreePath() const { return Tree->path(); }
+    QString TreePath() const { return H.TreePath(); }
 
     // Files of different names, sizes, dates and match counts; "needle" marks the matches.
     void MakeTree()
     {
-        WriteFile(TreePath() + "/b.txt", "one needle\nnone\nneedle needle\n");
-        WriteFile(TreePath() + "/A.txt", "needle\n");
-        WriteFile(TreePath() + "/c.log", QByteArray("xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n").repeated(50) + "needle\n");
-        WriteFile(TreePath() + "/d.bin", QByteArray("needle\0\x01\x02", 9));
-        WriteFile(TreePath() + "/empty.txt", "nothing here\n");
-        WriteFile(TreePath() + "/sub/e.txt", "needle\nneedle\nneedle\nneedle\n");
+        H.WriteFile(TreePath() + "/b.txt", "one needle\nnone\nneedle needle\n");
+        H.WriteFile(TreePath() + "/A.txt", "needle\n");
+        H.WriteFile(TreePath() + "/c.log", QByteArray("xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n").repeated(50) + "needle\n");
+        H.WriteFile(TreePath() + "/d.bin", QByteArray("needle\0\x01\x02", 9));
+        H.WriteFile(TreePath() + "/empty.txt", "nothing here\n");
+        H.WriteFile(TreePath() + "/sub/e.txt", "needle\nneedle\nneedle\nneedle\n");
         // Dates one day apart, so the date column orders them unambiguously.
         const QStringList names = {"b.txt", "A.txt", "c.log", "d.bin", "sub/e.txt"};
         QDateTime when(QDate(2024, 5, 1), QTime(10, 0));
@@ -86,82 +69,19 @@ private:
         }
     }
 
-    // With `quiet`, the window starts in expert mode without a dialog (unless the command line
-    // asks for one), as most tests want; otherwise it keeps the stored preferences.
-    std::unique_ptr<TMainForm> MakeForm(std::vector<std::string> args = {}, bool newWindowStart = false,
-                                        bool quiet = true)
-    {
-        TStartupOptions options;
-        options.Arguments = {"quarnel32"};
-        options.Arguments.insert(options.Arguments.end(), args.begin(), args.end());
-        options.NewWindowStart = newWindowStart;
-        options.ProgramFolder = Bytes(TreePath() + "/program");
-        options.CurrentFolder = Bytes(TreePath());
-        auto form = std::make_unique<TMainForm>(std::move(options));
-        form->ShowModal = [this](QDialog& dialog) {
-            Shown << dialog.metaObject()->className();
-            return static_cast<int>(QDialog::Rejected);
-        };
-        form->AskYesNo = [](const QString&, const QString&) { return true; };
-        form->StartProcess = [](const QString&, const QStringList&) { return true; };
-        if (quiet) {
-            form->ProgramData().ExpertMode = true;
-            form->ProgramData().ShowDlgOnStart = false;
-        }
-        return form;
-    }
-
-    // Shows the window and waits for its start-up action.
-    void Start(TMainForm& form)
-    {
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(form.StartupDone());
-    }
-
-    void Search(TMainForm& form, const std::string& text = "needle", bool recurse = true)
-    {
-        TSearchData& data = form.SearchData();
-        data.SearchString = text;
-        data.SetFileSpecs("*.*");
-        data.SetFolders("\"" + Bytes(TreePath()) + "\"");
-        data.RecurseSubdirs = recurse;
-        data.CountFilesFirst = false;
-        form.StartClick();
-    }
-
-    QStringList RowNames(TMainForm& form) const
-    {
-        QStringList names;
-        for (int row = 0; row < form.FileListModel().rowCount(); ++row)
-            names << form.FileListModel().index(row, TFileListColumns::Name).data().toString();
-        return names;
-    }
-
-    bool Enabled(TMainForm& form, const char* name) const
-    {
-        QAction* action = form.Command(QString::fromLatin1(name));
-        return action != nullptr && action->isEnabled();
-    }
-
 private slots:
     void init()
     {
-        Config = std::make_unique<QTemporaryDir>();
-        Tree = std::make_unique<QTemporaryDir>();
-        QVERIFY(Config->isValid() && Tree->isValid());
-        qputenv("XDG_CONFIG_HOME", Config->path().toLocal8Bit());
-        Shown.clear();
-        TPlatformDates::InstallProgramDateFormat(QLocale(QStringLiteral("en_GB")));
+        QVERIFY(H.Reset());
         MakeTree();
     }
 
     void opensWithCaptionMenusAndReadyStatus()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
         form->ProgramData().ShowDlgOnStart = false;
-        Start(*form);
+        H.Start(*form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Quarnel 2.3 "));
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Ready"));
         QCOMPARE(form->FileListBox().Style(), TFileListView::Details);
@@ -174,7 +94,7 @@ private slots:
         QCOMPARE(form->Command("PrintButton")->toolTip(), QStringLiteral("Print"));
         QCOMPARE(form->Command("PrintButton")->statusTip(), QStringLiteral("Print contents of window"));
         QCOMPARE(form->Command("PrintItem")->statusTip(), QStringLiteral("Print contents of current window"));
-        Snapshot(*form, "main-window-empty");
+        H.Snapshot(*form, "main-window-empty");
     }
 
     void startupActionFollowsTheCommandLine_data()
@@ -231,16 +151,16 @@ private slots:
         std::vector<std::string> arguments;
         for (QString arg : args)
             arguments.push_back(Bytes(arg.replace(QStringLiteral("@TREE@"), TreePath())));
-        auto form = MakeForm(arguments);
+        auto form = H.MakeForm(arguments);
         form->ProgramData().ExpertMode = expert;
         form->ProgramData().ShowDlgOnStart = dialogOnStart;
-        Start(*form);
+        H.Start(*form);
         QCOMPARE(form->StartupResult(), result);
-        QCOMPARE(Shown, dialogs);
+        QCOMPARE(H.Shown, dialogs);
         QCOMPARE(form->FileListModel().rowCount() > 0, searched);
         if (searched) {
             QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
-            QCOMPARE(RowNames(*form), (QStringList{"A.txt", "b.txt", "e.txt"}));
+            QCOMPARE(H.RowNames(*form), (QStringList{"A.txt", "b.txt", "e.txt"}));
         }
         if (result == 2)
             QCOMPARE(form->SearchData().FoldersText("|"), Bytes(TreePath()));
@@ -250,18 +170,18 @@ private slots:
     {
         // The first window stands somewhere; its placement is stored at close.
         {
-            auto first = MakeForm();
+            auto first = H.MakeForm();
             first->ProgramData().ExpertMode = true;
             first->ProgramData().ShowDlgOnStart = false;
-            Start(*first);
+            H.Start(*first);
             first->move(100, 120);
             QVERIFY(first->close());
         }
-        auto form = MakeForm({"/r", "needle", "*.txt", Bytes(TreePath())}, true);
+        auto form = H.MakeForm({"/r", "needle", "*.txt", Bytes(TreePath())}, true);
         form->ProgramData().ExpertMode = false;
-        Start(*form);
+        H.Start(*form);
         QCOMPARE(form->StartupResult(), -1);
-        QVERIFY(Shown.isEmpty());
+        QVERIFY(H.Shown.isEmpty());
         QCOMPARE(form->FileListModel().rowCount(), 0);
         QVERIFY(form->pos().x() > 100);
         QCOMPARE(form->pos().x() - 100, form->pos().y() - 120);
@@ -269,7 +189,7 @@ private slots:
 
     void newWindowStartsTheProgramWithTodaysDate()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
         form->ProgramData().ShowDlgOnStart = false;
         QString program;
@@ -279,7 +199,7 @@ private slots:
             arguments = a;
             return true;
         };
-        Start(*form);
+        H.Start(*form);
         form->NewWindowClick();
         QCOMPARE(program, TreePath() + "/program/quarnel32");
         const QString today = QString::fromStdString(TDateFormat::Program().Format(TDateTime::Today()));
@@ -289,12 +209,12 @@ private slots:
 
     void searchListsRowsInFoundOrderWithSummaryAndSpeed()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
-        Search(*form);
+        H.Start(*form);
+        H.Search(*form);
         // Folder order: the files of the folder by name (case ignored), then its sub-folders.
-        QCOMPARE(RowNames(*form), (QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}));
+        QCOMPARE(H.RowNames(*form), (QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}));
         QCOMPARE(form->FileListModel().index(1, TFileListColumns::Matches).data().toString(), QStringLiteral("3"));
         QCOMPARE(form->FileListModel().index(3, TFileListColumns::TextOrBinary).data().toString(), QStringLiteral("B"));
         QCOMPARE(form->DetailsBar().PanelText(0),
@@ -307,19 +227,19 @@ private slots:
         QVERIFY(form->ProgramData().SelectedItem == nullptr);
 
         // One file found: the summary says "file", not "files".
-        Search(*form, "nothing here", false);
+        H.Search(*form, "nothing here", false);
         QCOMPARE(form->DetailsBar().PanelText(0),
                  QStringLiteral("'nothing here' in *.*: 1 matches in 1 file. 5 files searched. 0 files skipped."));
-        Snapshot(*form, "main-window-after-search");
+        H.Snapshot(*form, "main-window-after-search");
     }
 
     void patternErrorIsShownInTheInfoDialog()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
-        Search(*form, "a(b");
-        QCOMPARE(Shown, QStringList{"TInfoDlg"});
+        H.Start(*form);
+        H.Search(*form, "a(b");
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
         QCOMPARE(form->InfoDlg().windowTitle(), QStringLiteral("Search Error"));
         QVERIFY(form->InfoDlg().InfoText().startsWith(QStringLiteral("Invalid regular expression: ")));
         QCOMPARE(form->FileListModel().rowCount(), 0);
@@ -351,10 +271,10 @@ private slots:
         QFETCH(int, column);
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
-        Search(*form);
+        H.Start(*form);
+        H.Search(*form);
         // The selected file stays selected through the sorts.
         form->FileListBox().SelectRow(2);
         form->FindSelectedRow();
@@ -363,11 +283,11 @@ private slots:
 
         QHeaderView* header = form->FileListBox().Header();
         emit header->sectionClicked(column);
-        QCOMPARE(RowNames(*form), first);
+        QCOMPARE(H.RowNames(*form), first);
         QCOMPARE(form->ProgramData().SelectedItem, selected);
         QCOMPARE(form->FileListBox().SelectedRow(), form->FileListModel().RowOf(selected));
         emit header->sectionClicked(column);
-        QCOMPARE(RowNames(*form), second);
+        QCOMPARE(H.RowNames(*form), second);
         QCOMPARE(form->FileListBox().SelectedRow(), form->FileListModel().RowOf(selected));
         // The list itself is in the shown order (exports and printing read it).
         for (int row = 0; row < form->FileListModel().rowCount(); ++row)
@@ -403,11 +323,11 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QStringList, enabled);
         QFETCH(QStringList, disabled);
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         if (state != "empty")
-            Search(*form);
+            H.Search(*form);
         const int rows = form->FileListModel().rowCount();
         if (state == "first")
             form->FileListBox().SelectRow(0);
@@ -418,54 +338,54 @@ private slots:
         form->SearchData().Invert = state == "invert";
         form->FindSelectedRow();
         for (const QString& name : enabled)
-            QVERIFY2(Enabled(*form, qPrintable(name)), qPrintable(name));
+            QVERIFY2(H.Enabled(*form, qPrintable(name)), qPrintable(name));
         for (const QString& name : disabled)
-            QVERIFY2(!Enabled(*form, qPrintable(name)), qPrintable(name));
+            QVERIFY2(!H.Enabled(*form, qPrintable(name)), qPrintable(name));
     }
 
     void stopDuringTheSearchKeepsWhatWasFound()
     {
         for (int i = 0; i < 200; ++i)
-            WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "needle\n");
-        auto form = MakeForm();
+            H.WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i, 3, 10, QLatin1Char('0')), "needle\n");
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         bool checked = false;
         int progressAfterStop = 0;
         connect(form.get(), &TMainForm::searchProgress, form.get(), [&] {
             if (!checked && form->Files().Count() >= 3) {
                 checked = true;
                 // While the search runs only Stop is enabled, and the window refuses to close.
-                QVERIFY(Enabled(*form, "StopButton") && Enabled(*form, "StopItem"));
+                QVERIFY(H.Enabled(*form, "StopButton") && H.Enabled(*form, "StopItem"));
                 for (const char* name : {"StartButton", "NewSearchItem", "ExitItem", "OpenSearchButton",
                                          "HorizontalSplitButton", "ViewAllItem", "AboutItem"})
-                    QVERIFY2(!Enabled(*form, name), name);
+                    QVERIFY2(!H.Enabled(*form, name), name);
                 QVERIFY(!form->close());
                 QVERIFY(form->StatusBar().PanelText(0).startsWith(QStringLiteral("Searching ")));
-                Snapshot(*form, "main-window-during-search");
+                H.Snapshot(*form, "main-window-during-search");
                 form->Command("StopButton")->trigger();
             } else if (checked) {
                 ++progressAfterStop;
             }
         });
-        Search(*form);
+        H.Search(*form);
         QVERIFY(checked);
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search terminated by user"));
         const int rows = form->FileListModel().rowCount();
         QVERIFY(rows >= 3 && rows < 205);
         QCOMPARE(static_cast<int>(form->Files().Count()), rows);
         QVERIFY(progressAfterStop <= 2);
-        QVERIFY(Enabled(*form, "StartButton"));
-        QVERIFY(!Enabled(*form, "StopButton"));
+        QVERIFY(H.Enabled(*form, "StartButton"));
+        QVERIFY(!H.Enabled(*form, "StopButton"));
     }
 
     void stopDuringCountingRunsNoSearchPass()
     {
         for (int i = 0; i < 50; ++i)
-            WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i), "needle\n");
-        auto form = MakeForm();
+            H.WriteFile(TreePath() + QStringLiteral("/many/f%1.txt").arg(i), "needle\n");
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         TSearchData& data = form->SearchData();
         data.SearchString = "needle";
         data.SetFileSpecs("*.*");
@@ -492,10 +412,10 @@ private slots:
 
     void splitsFollowTheSizeRules()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
         form->ProgramData().HorizontalSplit = true;
-        Start(*form);
+        H.Start(*form);
         form->resize(900, 600);
         QTest::qWait(20);
         form->SetHorizontalSplit();
@@ -503,8 +423,8 @@ private slots:
         QCOMPARE(form->FileListBox().height(), form->PanelMain().height() / 3);
         QVERIFY(form->Command("HorizontalSplitButton")->isChecked());
         QVERIFY(!form->Command("VerticalSplitItem")->isChecked());
-        Search(*form);
-        Snapshot(*form, "main-window-horizontal");
+        H.Search(*form);
+        H.Snapshot(*form, "main-window-horizontal");
 
         form->Command("VerticalSplitButton")->trigger();
         QCOMPARE(form->Splitter().orientation(), Qt::Horizontal);
@@ -512,7 +432,7 @@ private slots:
         QVERIFY(!form->ProgramData().HorizontalSplit);
         QVERIFY(form->Command("VerticalSplitItem")->isChecked());
         QVERIFY(!form->Command("HorizontalSplitButton")->isChecked());
-        Snapshot(*form, "main-window-vertical");
+        H.Snapshot(*form, "main-window-vertical");
 
         // Back to horizontal: the list's height is a third again, whatever was dragged.
         form->Splitter().setSizes({50, 400});
@@ -525,25 +445,25 @@ private slots:
 
     void viewStylesOfTheFileList()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
-        Search(*form);
+        H.Start(*form);
+        H.Search(*form);
         form->FileListBox().SelectRow(1);
         const char* names[] = {"large-icons", "small-icons", "list", "details"};
         for (int style = 0; style < 4; ++style) {
             form->PopupChangeViewClick(style);
             QCOMPARE(form->FileListBox().Style(), static_cast<TFileListView::ViewStyle>(style));
             QCOMPARE(form->FileListBox().SelectedRow(), 1);
-            Snapshot(*form, (std::string("main-window-view-") + names[style]).c_str());
+            H.Snapshot(*form, (std::string("main-window-view-") + names[style]).c_str());
         }
     }
 
     void popupMenuEntriesFollowTheSelection()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         auto* viewMatches = form->findChild<QAction*>("PopupViewMatches");
         auto* edit = form->findChild<QAction*>("PopupEdit");
         auto* extract = form->findChild<QAction*>("PopupExtract");
@@ -552,7 +472,7 @@ private slots:
         QVERIFY(!again->isEnabled());
         QVERIFY(!viewMatches->isVisible() && !edit->isVisible() && !extract->isVisible());
 
-        Search(*form);
+        H.Search(*form);
         form->FileListBox().SelectRow(1);
         form->PopupMenuPopup();
         QVERIFY(again->isEnabled());
@@ -564,9 +484,9 @@ private slots:
 
     void exitAsksOnlyWhenConfirmationIsOn()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         int asked = 0;
         bool answer = false;
         form->AskYesNo = [&](const QString& caption, const QString& text) {
@@ -585,9 +505,9 @@ private slots:
         QVERIFY(form->close());
         QCOMPARE(asked, 2);
 
-        auto second = MakeForm();
+        auto second = H.MakeForm();
         second->ProgramData().ExpertMode = true;
-        Start(*second);
+        H.Start(*second);
         second->AskYesNo = [&](const QString&, const QString&) {
             ++asked;
             return false;
@@ -600,26 +520,26 @@ private slots:
     void settingsAndParametersAreKeptAcrossStarts()
     {
         {
-            auto form = MakeForm();
+            auto form = H.MakeForm();
             form->ProgramData().ExpertMode = true;
             form->ProgramData().ShowDlgOnStart = false;
-            Start(*form);
-            Search(*form, "kept text");
+            H.Start(*form);
+            H.Search(*form, "kept text");
             form->SetVerticalSplit();
             form->FileListBox().SetColumnWidth(TFileListColumns::Type, 77);
             form->FileListBox().SetColumnWidth(TFileListColumns::Size, 0);
             QVERIFY(form->close());
         }
-        const QString folder = Config->path() + "/Quarnel";
+        const QString folder = H.Config->path() + "/Quarnel";
         QVERIFY(QFile::exists(folder + "/default.par"));
         QVERIFY(QFile::exists(folder + "/settings.reg"));
 
-        auto form = MakeForm({}, false, false);
+        auto form = H.MakeForm({}, false, false);
         QCOMPARE(form->SearchData().SearchString, std::string("kept text"));
         QVERIFY(form->ProgramData().ExpertMode);
         QVERIFY(!form->ProgramData().HorizontalSplit);
-        Start(*form);
-        QVERIFY(Shown.isEmpty());
+        H.Start(*form);
+        QVERIFY(H.Shown.isEmpty());
         QCOMPARE(form->FileListBox().ColumnWidth(TFileListColumns::Type), 77);
         QCOMPARE(form->FileListBox().ColumnWidth(TFileListColumns::Size), 0);
         QCOMPARE(form->Splitter().orientation(), Qt::Horizontal);
@@ -627,9 +547,9 @@ private slots:
 
     void modeCommandsCheckTheirItem()
     {
-        auto form = MakeForm();
+        auto form = H.MakeForm();
         form->ProgramData().ExpertMode = true;
-        Start(*form);
+        H.Start(*form);
         form->Command("BeginnerItem")->trigger();
         QVERIFY(!form->ProgramData().ExpertMode);
         QVERIFY(form->Command("BeginnerItem")->isChecked());
@@ -638,7 +558,7 @@ private slots:
         form->NewSearchClick();
         form->Command("ExpertItem")->trigger();
         form->NewSearchClick();
-        QCOMPARE(Shown, (QStringList{"TSearchWizardDlg", "TSearchDlg"}));
+        QCOMPARE(H.Shown, (QStringList{"TSearchWizardDlg", "TSearchDlg"}));
         QVERIFY(!form->SearchData().SearchAgain);
         form->SearchAgainClick();
         QVERIFY(form->SearchData().SearchAgain);
@@ -652,7 +572,7 @@ private slots:
         QCOMPARE(dialog.Title(), QStringLiteral("Title"));
         QCOMPARE(dialog.InfoText(), QStringLiteral("Other text"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Caption"));
-        Snapshot(dialog, "info-dialog");
+        H.Snapshot(dialog, "info-dialog");
     }
 
     void dateFormatFollowsLocaleWithNumericMonthAndLongYear_data()

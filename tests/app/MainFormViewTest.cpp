@@ -1,0 +1,532 @@
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QTextStream>
+#include <QtTest>
+
+#include <memory>
+
+#include "dialogs/TInfoDlg.h"
+#include "mainwindow/TFileListModel.h"
+#include "mainwindow/TFileListView.h"
+#include "mainwindow/TMainForm.h"
+#include "mainwindow/TPanelBar.h"
+#include "model/TFileData.h"
+#include "model/TProfile.h"
+#include "replace/TReplaceData.h"
+#include "platform/THTMLViewer.h"
+#include "presentation/THTMLLink.h"
+#include "presentation/THTMLWin.h"
+#include "TMainFormHarness.h"
+
+namespace {
+
+// Thirty numbered lines with "needle" on lines 5 and 20.
+QByteArray NumberedLines()
+{
+    QByteArray text;
+    for (int line = 1; line <= 30; ++line) {
+        text += "line " + QByteArray::number(line);
+        if (line == 5 || line == 20)
+            text += " needle";
+        text += '\n';
+    }
+    return text;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// Showing files in the results pane, stepping through them, following links, and saving.
+class MainFormViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    TMainFormHarness H;
+    std::unique_ptr<TMainForm> Form;
+
+    QString PaneText() const { return Form->HTMLWindow().toPlainText(); }
+    QString Caption() const { return Form->DetailsBar().PanelText(1); }
+
+    // a.txt (2 matches), b.txt (1), c.txt (3): found in that order.
+    void StartAndSearch()
+    {
+        H.WriteFile(H.TreePath() + "/a.txt", NumberedLines());
+        H.WriteFile(H.TreePath() + "/b.txt", "one needle here\n");
+        H.WriteFile(H.TreePath() + "/c.txt", "needle\nneedle\nneedle\n");
+        Form = H.MakeForm();
+        H.Start(*Form);
+        H.Search(*Form);
+        QCOMPARE(H.RowNames(*Form), (QStringList{"a.txt", "b.txt", "c.txt"}));
+    }
+
+    void Select(int row)
+    {
+        Form->FileListBox().SelectRow(row);
+        Form->FindSelectedRow();
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(H.Reset());
+    }
+
+    void cleanup()
+    {
+        Form.reset();
+    }
+
+    void viewCommandsShowTheirDocumentsAndCaptions()
+    {
+        StartAndSearch();
+        // Matches only, with no row selected: the first row is selected and shown.
+        Form->Command("MatchesOnlyButton")->trigger();
+        QCOMPARE(Caption(), QStringLiteral("a.txt (Matches only)"));
+        QCOMPARE(Form->FileListBox().SelectedRow(), 0);
+        QCOMPARE(Form->ViewChoice, 2);
+        QCOMPARE(Form->PaneContent, 1);
+        QVERIFY(Form->Command("MatchesOnlyButton")->isChecked());
+        QVERIFY(!Form->Command("ViewAllButton")->isChecked());
+        QVERIFY(PaneText().contains(QStringLiteral("line 5 needle")));
+        QVERIFY(!PaneText().contains(QStringLiteral("line 12")));
+        QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
+        H.Snapshot(*Form, "view-matches-only");
+
+        // The whole file: every line, scrolled to the first match, match stepping on.
+        Form->Command("WholeFileItem")->trigger();
+        QCOMPARE(Caption(), QStringLiteral("a.txt (Whole file)"));
+        QCOMPARE(Form->ViewChoice, 3);
+        QVERIFY(Form->Command("WholeFileItem")->isChecked());
+        QVERIFY(PaneText().contains(QStringLiteral("line 12")));
+        QCOMPARE(Form->CurrentMatch, 0);
+        QVERIFY(H.Enabled(*Form, "NextMatchButton"));
+        QVERIFY(!H.Enabled(*Form, "PreviousMatchButton"));
+        H.Snapshot(*Form, "view-whole-file");
+
+        // All matches: no row selected afterwards, the summary as subtitle.
+        Form->Command("ViewAllButton")->trigger();
+        QCOMPARE(Caption(), QStringLiteral("All matches in all files"));
+        QCOMPARE(Form->ViewChoice, 1);
+        QCOMPARE(Form->PaneContent, 2);
+        QCOMPARE(Form->FileListBox().SelectedRow(), -1);
+        QVERIFY(Form->ProgramData().SelectedItem == nullptr);
+        QVERIFY(PaneText().contains(QStringLiteral("one needle here")));
+        QVERIFY(PaneText().contains(Form->DetailsBar().PanelText(0)));
+        QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
+        H.Snapshot(*Form, "view-all-matches");
+
+        // After all matches, a click on a row shows it matches-only.
+        Form->FileListBox().SelectRow(1);
+        Form->FileListBoxClick();
+        QCOMPARE(Caption(), QStringLiteral("b.txt (Matches only)"));
+        QCOMPARE(Form->ViewChoice, 2);
+    }
+
+    void matchWindowSetsTheContextAroundMatches_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("hidden");
+        QTest::newRow("SMW0") << "SMW0" << 0 << QStringList{"line 5 needle", "line 20 needle"}
+                              << QStringList{"line 4\n", "line 6\n", "line 19\n"};
+        QTest::newRow("SMW1") << "SMW1" << 1 << QStringList{"line 4", "line 6", "line 19", "line 21"}
+                              << QStringList{"line 3\n", "line 7\n", "line 22\n"};
+        QTest::newRow("SMW3") << "SMW3" << 3 << QStringList{"line 2", "line 8", "line 17", "line 23"}
+                              << QStringList{"line 1\n", "line 9\n", "line 24\n"};
+    }
+
+    void matchWindowSetsTheContextAroundMatches()
+    {
+        QFETCH(QString, link);
+        QFETCH(int, window);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, hidden);
+        StartAndSearch();
+        Form->ProgramData().MatchWindow = 2;
+        Form->Command("MatchesOnlyButton")->trigger();
+        // The link sets the match window and shows the current view again.
+        Form->HTMLWindowHotSpotClick(link);
+        QCOMPARE(Form->ProgramData().MatchWindow, window);
+        QCOMPARE(Caption(), QStringLiteral("a.txt (Matches only)"));
+        const QString text = PaneText() + QLatin1Char('\n');
+        for (const QString& line : shown)
+            QVERIFY2(text.contains(line), qPrintable(line));
+        for (const QString& line : hidden)
+            QVERIFY2(!text.contains(line), qPrintable(line));
+    }
+
+    void toggleLinksFlipTheirOptionAndRebuildTheView_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<int>("option");
+        const char* links[] = {"TogglePlain",       "ToggleFilenames", "ToggleFileContents", "ToggleLineNumbers",
+                               "ToggleWordWrap",    "ToggleFixedFont", "ToggleMatchesOnly"};
+        for (int i = 0; i < 7; ++i)
+            QTest::newRow(links[i]) << links[i] << i;
+    }
+
+    void toggleLinksFlipTheirOptionAndRebuildTheView()
+    {
+        QFETCH(QString, link);
+        QFETCH(int, option);
+        StartAndSearch();
+        Form->Command("ViewAllButton")->trigger();
+        THTMLOptions& options = Form->HTMLWin().Options;
+        bool* fields[] = {&options.FancyOutput, &options.FileNames, &options.ShowFileContents, &options.LineNumbers,
+                          &options.WordWrap,    &options.FixedFont, &options.MatchesOnly};
+        const bool before = *fields[option];
+        const std::string documentBefore = Form->HTMLWin().DocumentFileName();
+        Form->HTMLWindowHotSpotClick(link);
+        QCOMPARE(*fields[option], !before);
+        // The all-matches view was written again.
+        QCOMPARE(Form->PaneContent, 2);
+        QVERIFY(Form->HTMLWin().DocumentFileName() != documentBefore);
+        // Case matters: nothing happens for another spelling.
+        Form->HTMLWindowHotSpotClick(link.toLower());
+        QCOMPARE(*fields[option], !before);
+    }
+
+    void titleCommandFlipsTheTitleAndMenu()
+    {
+        StartAndSearch();
+        Form->Command("ViewAllButton")->trigger();
+        const bool before = Form->HTMLWin().Options.TitleAndMenu;
+        QVERIFY(PaneText().contains(QStringLiteral("Quarnel Search Results")) == before);
+        Form->HTMLTitleClick();
+        QCOMPARE(Form->HTMLWin().Options.TitleAndMenu, !before);
+        QVERIFY(PaneText().contains(QStringLiteral("Quarnel Search Results")) == !before);
+        Form->HTMLPopupMenuPopup();
+        QCOMPARE(Form->findChild<QAction*>("HTMLShowTitle")->isChecked(), !before);
+    }
+
+    void matchLinksStartTheEditorWithoutAShell()
+    {
+        StartAndSearch();
+        Form->ProgramData().EditorCommand = "myeditor +$l:$c $f --search=$g";
+        // A path holding the link's own separators still opens the right file.
+        const QString odd = H.TreePath() + "/a&b|c.txt";
+        H.WriteFile(odd, "x\n");
+        for (const QString& path : {H.TreePath() + "/a.txt", odd}) {
+            H.Started.clear();
+            Form->HTMLWindowHotSpotClick(
+                QString::fromStdString(THTMLLink::OpenFileLink(path.toStdString(), 20, 9)));
+            QCOMPARE(H.Started, QStringList{"myeditor|+20:9|" + path + "|--search=needle"});
+        }
+        // A copy the search extracted from an archive is not offered for editing.
+        H.Started.clear();
+        Form->LaunchEditor("/tmp/x/~quarnel.t/member.txt", 3, 1);
+        QVERIFY(H.Started.isEmpty());
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The file being viewed is in a ZIP archive..."));
+
+        // Edit from the file list: the selected file at its first match.
+        Select(0);
+        Form->PopupEditClick();
+        QCOMPARE(H.Started, QStringList{"myeditor|+5:8|" + H.TreePath() + "/a.txt|--search=needle"});
+    }
+
+    void wholeFileLimitIsOneMillionBytes_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("1,000,000 bytes are shown") << 1'000'000 << true;
+        QTest::newRow("1,000,001 bytes are refused") << 1'000'001 << false;
+    }
+
+    void wholeFileLimitIsOneMillionBytes()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, shown);
+        QByteArray content = "needle\n";
+        const QByteArray line = QByteArray(63, 'x') + '\n';
+        while (content.size() + line.size() <= size)
+            content += line;
+        content += QByteArray(size - content.size(), 'y');
+        QCOMPARE(content.size(), size);
+        H.WriteFile(H.TreePath() + "/big.txt", content);
+        Form = H.MakeForm();
+        H.Start(*Form);
+        H.Search(*Form);
+        Select(0);
+        Form->Command("WholeFileButton")->trigger();
+        if (shown) {
+            QCOMPARE(Caption(), QStringLiteral("big.txt (Whole file)"));
+            QVERIFY(H.Shown.isEmpty());
+        } else {
+            QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+            QCOMPARE(Form->InfoDlg().windowTitle(), QStringLiteral("Can't load file"));
+            QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The file is too large"));
+            QCOMPARE(Form->InfoDlg().InfoText(),
+                     QStringLiteral("Quarnel cannot load big.txt because it is over 1 Mb in size."));
+            QVERIFY(!Caption().contains(QStringLiteral("Whole file")));
+            QCOMPARE(Form->FileListBox().SelectedRow(), 0);
+            // Matches only has no limit.
+            Form->Command("MatchesOnlyButton")->trigger();
+            QCOMPARE(Caption(), QStringLiteral("big.txt (Matches only)"));
+        }
+    }
+
+    void stopEndsAnAllFilesView()
+    {
+        for (int i = 0; i < 40; ++i)
+            H.WriteFile(H.TreePath() + QStringLiteral("/f%1.txt").arg(i, 2, 10, QLatin1Char('0')),
+                        QByteArray("needle\n").repeated(200));
+        Form = H.MakeForm();
+        H.Start(*Form);
+        H.Search(*Form);
+        QCOMPARE(Form->FileListModel().rowCount(), 40);
+        // Stop once the first file is written: the second ends with the note, no more follow.
+        int written = 0;
+        connect(Form.get(), &TMainForm::viewProgress, Form.get(), [&] {
+            if (++written == 1) {
+                QCOMPARE(Form->ProgramData().BusyState, TProgramData::LoadingView);
+                QVERIFY(H.Enabled(*Form, "StopButton"));
+                QVERIFY(!H.Enabled(*Form, "ViewAllButton"));
+                Form->Command("StopButton")->trigger();
+            }
+        });
+        Form->Command("ViewAllButton")->trigger();
+        QCOMPARE(Form->ProgramData().BusyState, TProgramData::Idle);
+        QVERIFY(PaneText().contains(QStringLiteral("** File loading aborted by user **")));
+        QCOMPARE(written, 1);
+        QVERIFY(PaneText().contains(QStringLiteral("f01.txt")));
+        QVERIFY(!PaneText().contains(QStringLiteral("f02.txt")));
+        QVERIFY(H.Enabled(*Form, "ViewAllButton"));
+    }
+
+    void aFileChangedAfterTheSearchIsNotShown()
+    {
+        StartAndSearch();
+        QTest::qWait(20);
+        H.WriteFile(H.TreePath() + "/b.txt", "rewritten needle\n");
+        Select(1);
+        Form->Command("MatchesOnlyButton")->trigger();
+        QVERIFY(PaneText().contains(QStringLiteral("has been changed or deleted since it was searched")));
+        QVERIFY(!PaneText().contains(QStringLiteral("rewritten")));
+        Form->Command("ViewAllButton")->trigger();
+        QVERIFY(PaneText().contains(QStringLiteral("has been changed or deleted since it was searched")));
+        QVERIFY(PaneText().contains(QStringLiteral("line 5 needle")));
+    }
+
+    void fileAndMatchSteppingAtTheEnds()
+    {
+        StartAndSearch();
+        // Next File with nothing selected starts at the first row.
+        Form->Command("NextFileButton")->trigger();
+        QCOMPARE(Form->FileListBox().SelectedRow(), 0);
+        QCOMPARE(Caption(), QStringLiteral("a.txt (Matches only)"));
+        QVERIFY(!H.Enabled(*Form, "PreviousFileButton"));
+        Form->Command("NextFileItem")->trigger();
+        Form->Command("NextFileItem")->trigger();
+        QCOMPARE(Form->FileListBox().SelectedRow(), 2);
+        QVERIFY(!H.Enabled(*Form, "NextFileButton"));
+        // At the last row it shows the last row again.
+        Form->NextFileClick();
+        QCOMPARE(Form->FileListBox().SelectedRow(), 2);
+        Form->PreviousFileClick();
+        Form->PreviousFileClick();
+        QCOMPARE(Form->FileListBox().SelectedRow(), 0);
+        Form->PreviousFileClick();
+        QCOMPARE(Form->FileListBox().SelectedRow(), 0);
+
+        // Whole file of c.txt: three matches; stepping stops at both ends.
+        Select(2);
+        Form->Command("WholeFileButton")->trigger();
+        QCOMPARE(Form->CurrentMatch, 0);
+        Form->PreviousMatchButton_Click();
+        QCOMPARE(Form->CurrentMatch, 0);
+        Form->Command("NextMatchButton")->trigger();
+        Form->Command("NextMatchButton")->trigger();
+        QCOMPARE(Form->CurrentMatch, 2);
+        QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
+        QVERIFY(H.Enabled(*Form, "PreviousMatchItem"));
+        Form->NextMatchButton_Click();
+        QCOMPARE(Form->CurrentMatch, 2);
+        // Files shown whole stay whole when stepping.
+        Form->PreviousFileClick();
+        QCOMPARE(Caption(), QStringLiteral("b.txt (Whole file)"));
+    }
+
+    void zipMembersAreViewedExtractedAndNotEdited()
+    {
+        H.WriteZip(H.TreePath() + "/pack.zip", {{"inner.txt", "first\nthe needle inside\nlast\n"}});
+        Form = H.MakeForm();
+        H.Start(*Form);
+        Form->SearchData().SearchZIPs = true;
+        H.Search(*Form);
+        QCOMPARE(H.RowNames(*Form), QStringList{"inner.txt"});
+        Select(0);
+        Form->Command("WholeFileButton")->trigger();
+        QVERIFY(PaneText().contains(QStringLiteral("the needle inside")));
+        QVERIFY(PaneText().contains(QStringLiteral("first")));
+
+        Form->PopupMenuPopup();
+        QCOMPARE(Form->findChild<QAction*>("PopupExtract")->text(), QStringLiteral("Extract inner.txt from ZIP..."));
+        QVERIFY(!Form->findChild<QAction*>("PopupEdit")->isVisible());
+
+        // Extract: a cancelled folder choice, then a folder, then the same folder again (No).
+        Form->PopupExtractClick();
+        QCOMPARE(H.Messages, QStringList{"Error: An error occured: The file was not extracted."});
+        const QString target = H.TreePath() + "/out";
+        QDir().mkpath(target);
+        Form->ChooseFolder = [&](const QString& caption, const QString&) {
+            [&] { QCOMPARE(caption, QStringLiteral("Unzip To")); }();
+            return target;
+        };
+        Form->PopupExtractClick();
+        QCOMPARE(ReadAll(target + "/inner.txt"), QByteArray("first\nthe needle inside\nlast\n"));
+        QCOMPARE(H.Messages.size(), 1);
+        H.Answer = false;
+        Form->PopupExtractClick();
+        QCOMPARE(H.Questions.size(), 1);
+        QCOMPARE(H.Messages.size(), 2);
+    }
+
+    void exportsByExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("parameters") << "saved.par" << "par";
+        QTest::newRow("csv") << "list.csv" << "csv";
+        QTest::newRow("csv, extension in any case") << "list.Csv" << "csv";
+        QTest::newRow("html") << "page.htm" << "htm";
+        QTest::newRow("plain text") << "pane.TXT" << "txt";
+        QTest::newRow("unknown extension writes nothing") << "page.html" << "none";
+        QTest::newRow("no extension writes nothing") << "noext" << "none";
+    }
+
+    void exportsByExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        StartAndSearch();
+        // Sorted by size, largest first: the CSV follows the shown order.
+        emit Form->FileListBox().Header()->sectionClicked(TFileListColumns::Size);
+        QCOMPARE(H.RowNames(*Form), (QStringList{"a.txt", "c.txt", "b.txt"}));
+        Form->Command("ViewAllButton")->trigger();
+        const QString path = H.TreePath() + "/" + name;
+        Form->ChooseSaveFile = [&] { return path; };
+        Form->Command("SaveSearchButton")->trigger();
+        const QByteArray written = ReadAll(path);
+        if (kind == "none") {
+            QCOMPARE(written, QByteArray("<missing>"));
+        } else if (kind == "par") {
+            TSearchData loaded;
+            TProfile profile;
+            profile.FileName = path.toStdString();
+            loaded.LoadFromProfile(profile);
+            QCOMPARE(loaded.SearchString, std::string("needle"));
+            QCOMPARE(Form->DataINI().FileName, path.toStdString());
+        } else if (kind == "csv") {
+            const QList<QByteArray> lines = written.split('\n');
+            QCOMPARE(lines.size(), 5);
+            QCOMPARE(lines[0], QByteArray("Filename,T/B,File type,Folder,Matches,Size,Date"));
+            QVERIFY(lines[1].startsWith("\"a.txt\",\"T\","));
+            QVERIFY(lines[1].contains(",2,"));
+            QVERIFY(lines[2].startsWith("\"c.txt\""));
+            QVERIFY(lines[3].startsWith("\"b.txt\""));
+            QCOMPARE(lines[4], QByteArray());
+        } else if (kind == "htm") {
+            QCOMPARE(written, ReadAll(QString::fromStdString(Form->HTMLWin().DocumentFileName())));
+        } else if (kind == "txt") {
+            QVERIFY(written.endsWith('\n'));
+            QVERIFY(written.contains("one needle here"));
+            QCOMPARE(Form->HTMLWindow().SelectionLength(), 0);
+        }
+        QVERIFY(H.Messages.isEmpty());
+    }
+
+    void exportsOfAnEmptyListAndAFailedCopy()
+    {
+        Form = H.MakeForm();
+        H.Start(*Form);
+        const QString csv = H.TreePath() + "/empty.csv";
+        Form->ChooseSaveFile = [&] { return csv; };
+        Form->SaveSearchClick();
+        QCOMPARE(ReadAll(csv), QByteArray("Filename,T/B,File type,Folder,Matches,Size,Date\n"));
+        const QString txt = H.TreePath() + "/empty.txt";
+        Form->ChooseSaveFile = [&] { return txt; };
+        Form->SaveSearchClick();
+        QCOMPARE(ReadAll(txt), QByteArray("\n"));
+        // A copy into a folder that does not exist fails with the message, and writes nothing.
+        Form->ChooseSaveFile = [&] { return H.TreePath() + "/missing/page.htm"; };
+        Form->SaveSearchClick();
+        QCOMPARE(H.Messages.size(), 1);
+        QVERIFY(H.Messages.front().startsWith(QStringLiteral("Save failed: An error occured when trying to save")));
+    }
+
+    void openedParametersAreUsedAndTheFileIsLeftAlone()
+    {
+        Form = H.MakeForm();
+        H.Start(*Form);
+        const QString path = H.TreePath() + "/mine.par";
+        {
+            TSearchData stored;
+            stored.SearchString = "from the file";
+            TProfile profile;
+            profile.FileName = path.toStdString();
+            stored.SaveToProfile(profile);
+        }
+        const QByteArray before = ReadAll(path);
+        Form->ChooseOpenFile = [&] { return path; };
+        Form->Command("OpenSearchButton")->trigger();
+        QCOMPARE(Form->SearchData().SearchString, std::string("from the file"));
+        QCOMPARE(Form->DataINI().FileName, path.toStdString());
+        Form->SearchData().SearchString = "changed";
+        QVERIFY(Form->close());
+        QCOMPARE(ReadAll(path), before);
+        QVERIFY(ReadAll(H.Config->path() + "/Quarnel/default.par").contains("changed"));
+    }
+
+    void replaceFromTheWindowRewritesEveryListedFile()
+    {
+        StartAndSearch();
+        TReplaceData& options = Form->ReplaceData();
+        options.ReplaceString = "pin";
+        options.Overwrite = 1;
+        options.Confirmation = 0;
+        options.Mode = 0;
+        options.MakeBackup = false;
+        H.DialogAnswer = QDialog::Accepted;
+        Form->Command("ReplaceButton")->trigger();
+        QCOMPARE(H.Shown, QStringList{"TReplaceDlg"});
+        QCOMPARE(ReadAll(H.TreePath() + "/b.txt"), QByteArray("one pin here\n"));
+        QCOMPARE(ReadAll(H.TreePath() + "/c.txt"), QByteArray("pin\npin\npin\n"));
+        QVERIFY(ReadAll(H.TreePath() + "/a.txt").contains("line 20 pin\n"));
+        QCOMPARE(Caption(), QStringLiteral("Replace results"));
+        QCOMPARE(Form->StatusBar().PanelText(0), QStringLiteral("Replace complete."));
+        QCOMPARE(Form->PaneContent, 0);
+        QVERIFY(PaneText().contains(QStringLiteral("c.txt")));
+        H.Snapshot(*Form, "replace-report");
+        // The rewritten files changed after the search: a second run refuses them.
+        Form->Command("ReplaceItem")->trigger();
+        QCOMPARE(ReadAll(H.TreePath() + "/c.txt"), QByteArray("pin\npin\npin\n"));
+        QVERIFY(PaneText().contains(QStringLiteral("changed")));
+    }
+
+    void openingWithTheAssociatedProgram()
+    {
+        StartAndSearch();
+        Select(1);
+        Form->PopupLaunchClick();
+        QCOMPARE(H.Opened, QStringList{H.TreePath() + "/b.txt"});
+        Form->OpenWithAssociatedProgram = [](const QString&) { return false; };
+        Form->PopupLaunchClick();
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("Execution Error"));
+        QCOMPARE(TMainForm::OpenFailureText(H.TreePath() + "/gone.txt"),
+                 QStringLiteral("The specified file was not found."));
+        QCOMPARE(TMainForm::OpenFailureText(H.TreePath() + "/no/such/x.txt"),
+                 QStringLiteral("The specified path was not found."));
+    }
+};
+
+QTEST_MAIN(MainFormViewTest)
+#include "MainFormViewTest.moc"
