@@ -1111,24 +1111,24 @@ void TMainForm::LoadColumnWidths()
 // ---------------------------------------------------------------------------------------------
 // Dialog commands
 
-void TMainForm::NewSearchClick()
+void TMainForm::AskAndRunSearch(bool searchAgain)
 {
     if (Program.BusyState != TProgramData::Idle)
         return;
-    Search.SearchAgain = false;
+    Search.SearchAgain = searchAgain;
     QDialog& dialog = Program.ExpertMode ? static_cast<QDialog&>(*SearchDialog) : static_cast<QDialog&>(*SearchWizard);
     if (ShowModal(dialog) == QDialog::Accepted)
         RunSearch();
 }
 
+void TMainForm::NewSearchClick()
+{
+    AskAndRunSearch(false);
+}
+
 void TMainForm::SearchAgainClick()
 {
-    if (Program.BusyState != TProgramData::Idle)
-        return;
-    Search.SearchAgain = true;
-    QDialog& dialog = Program.ExpertMode ? static_cast<QDialog&>(*SearchDialog) : static_cast<QDialog&>(*SearchWizard);
-    if (ShowModal(dialog) == QDialog::Accepted)
-        RunSearch();
+    AskAndRunSearch(true);
 }
 
 void TMainForm::PreferencesMenuItemClick()
@@ -1382,13 +1382,18 @@ void TMainForm::ViewAllClick()
     ViewAllMatches();
 }
 
-void TMainForm::MatchesOnlyClick()
+void TMainForm::SelectFirstRowWhenNone()
 {
-    ViewChoice = 2;
     if (Program.BusyState == TProgramData::Idle && SelectedRowIndex() < 0 && ListModel->rowCount() > 0) {
         FileListView->SelectRow(0);
         FindSelectedRow();
     }
+}
+
+void TMainForm::MatchesOnlyClick()
+{
+    ViewChoice = 2;
+    SelectFirstRowWhenNone();
     ShowSelectedFile(TFileSectionWriter::MatchesOnly);
     UpdateCommands();
     UpdateViewButtons();
@@ -1398,10 +1403,7 @@ void TMainForm::MatchesOnlyClick()
 void TMainForm::WholeFileClick()
 {
     ViewChoice = 3;
-    if (Program.BusyState == TProgramData::Idle && SelectedRowIndex() < 0 && ListModel->rowCount() > 0) {
-        FileListView->SelectRow(0);
-        FindSelectedRow();
-    }
+    SelectFirstRowWhenNone();
     Builder->Options.MatchesOnly = false;
     ShowSelectedFile(TFileSectionWriter::WholeFile);
     UpdateViewButtons();
@@ -1537,6 +1539,20 @@ void TMainForm::LaunchEditor(const std::string& path, int64_t line, int64_t colu
     StartProcess(QFile::decodeName(QByteArray::fromStdString(command.Program)), arguments);
 }
 
+TFileData* TMainForm::SelectedFileWhenIdle()
+{
+    if (Program.BusyState != TProgramData::Idle)
+        return nullptr;
+    FindSelectedRow();
+    return Program.SelectedItem;
+}
+
+void TMainForm::ShowNotExtracted()
+{
+    ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
+                QString::fromLatin1(TMemberExtraction::FailedText.data()));
+}
+
 std::string TMainForm::ExtractMemberToChosenFolder(const TFileData& file)
 {
     const QString folder = ChooseFolder(QString::fromLatin1(TMemberExtraction::FolderCaption.data()),
@@ -1554,10 +1570,7 @@ std::string TMainForm::ExtractMemberToChosenFolder(const TFileData& file)
 
 void TMainForm::PopupEditClick()
 {
-    if (Program.BusyState != TProgramData::Idle)
-        return;
-    FindSelectedRow();
-    const TFileData* file = Program.SelectedItem;
+    const TFileData* file = SelectedFileWhenIdle();
     if (file == nullptr)
         return;
     if (!file->InZip) {
@@ -1566,8 +1579,7 @@ void TMainForm::PopupEditClick()
     }
     const std::string path = ExtractMemberToChosenFolder(*file);
     if (path.empty())
-        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
-                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+        ShowNotExtracted();
     else
         LaunchEditor(path, 0, 0);
 }
@@ -1586,16 +1598,12 @@ QString TMainForm::OpenFailureText(const QString& path)
 
 void TMainForm::PopupLaunchClick()
 {
-    if (Program.BusyState != TProgramData::Idle)
-        return;
-    FindSelectedRow();
-    const TFileData* file = Program.SelectedItem;
+    const TFileData* file = SelectedFileWhenIdle();
     if (file == nullptr)
         return;
-    std::string path = file->InZip ? ExtractMemberToChosenFolder(*file) : file->FullPath;
+    const std::string path = file->InZip ? ExtractMemberToChosenFolder(*file) : file->FullPath;
     if (path.empty()) {
-        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
-                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+        ShowNotExtracted();
         return;
     }
     const QString target = QFile::decodeName(QByteArray::fromStdString(path));
@@ -1605,15 +1613,9 @@ void TMainForm::PopupLaunchClick()
 
 void TMainForm::PopupExtractClick()
 {
-    if (Program.BusyState != TProgramData::Idle)
-        return;
-    FindSelectedRow();
-    const TFileData* file = Program.SelectedItem;
-    if (file == nullptr || !file->InZip)
-        return;
-    if (ExtractMemberToChosenFolder(*file).empty())
-        ShowMessage(QString::fromLatin1(TMemberExtraction::FailedCaption.data()),
-                    QString::fromLatin1(TMemberExtraction::FailedText.data()));
+    const TFileData* file = SelectedFileWhenIdle();
+    if (file != nullptr && file->InZip && ExtractMemberToChosenFolder(*file).empty())
+        ShowNotExtracted();
 }
 
 void TMainForm::ReplaceClick()

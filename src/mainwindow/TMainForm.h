@@ -250,6 +250,11 @@ private:
     void HideTaskIcon();
     int SelectedRowIndex() const;
     void RebuildView();
+    void AskAndRunSearch(bool searchAgain);
+    void SelectFirstRowWhenNone();
+    // The selected row's file, or none; none while a long operation runs.
+    TFileData* SelectedFileWhenIdle();
+    void ShowNotExtracted();
     void FocusFileList();
     bool WriteExport(const std::string& path, std::string_view content);
     QAction* MakeAction(const char* name, const QString& caption, const QString& statusTip,
