@@ -1536,7 +1536,12 @@ void TMainForm::LaunchEditor(const std::string& path, int64_t line, int64_t colu
     QStringList arguments;
     for (const std::string& argument : command.Arguments)
         arguments << QFile::decodeName(QByteArray::fromStdString(argument));
-    StartProcess(QFile::decodeName(QByteArray::fromStdString(command.Program)), arguments);
+    const QString program = QFile::decodeName(QByteArray::fromStdString(command.Program));
+    // A command that cannot start would otherwise look as if Edit did nothing.
+    if (!StartProcess(program, arguments))
+        ShowInfo(ToBytes(TAboutBox::ProductName()), "The editor could not be started",
+                 "The program \"" + command.Program +
+                     "\" could not be run. Set the editor command in the preferences (Options, Preferences...).");
 }
 
 TFileData* TMainForm::SelectedFileWhenIdle()

@@ -15,7 +15,7 @@ using TField = TSettingsField<TProgramData>;
 const TField GeneralValues[] = {
     {"Expert Mode", &TProgramData::ExpertMode, false},
     {"Horizontal Split", &TProgramData::HorizontalSplit, true},
-    {"Editor Command", &TProgramData::EditorCommand, std::string_view("Notepad.exe $f"), "Editor command"},
+    {"Editor Command", &TProgramData::EditorCommand, std::string_view("xdg-open $f"), "Editor command"},
     {"Short Filenames", &TProgramData::ShortFilenames, false},
     {"Match Window", &TProgramData::MatchWindow, int32_t{0}},
     {"OMWAS", &TProgramData::OMWAS, false},

@@ -22,7 +22,8 @@ struct TCommandLine {
     std::string Text;     // the expanded command as one text, as the user reads it
 };
 
-// The editor command of the preferences ("Notepad.exe $f" by default), filled in for one file.
+// The editor command of the preferences ("xdg-open $f" by default: the desktop's program for
+// the file), filled in for one file.
 //
 // Placeholders, letters in either case: $f the path in double quotes, $e the path as it is,
 // $l the line, $c the column, $g the search text, $$ one '$'. A '$' and the character after it

@@ -230,6 +230,12 @@ private slots:
         Select(0);
         Form->PopupEditClick();
         QCOMPARE(H.Started, QStringList{"myeditor|+5:8|" + H.TreePath() + "/a.txt|--search=needle"});
+
+        // An editor that cannot be started says so.
+        Form->StartProcess = [](const QString&, const QStringList&) { return false; };
+        Form->PopupEditClick();
+        QCOMPARE(H.Shown, (QStringList{"TInfoDlg", "TInfoDlg"}));
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
     }
 
     void wholeFileLimitIsOneMillionBytes_data()

@@ -51,7 +51,7 @@ std::ostream& operator<<(std::ostream& out, const Preferences& p)
                << ", exit confirm " << p.ExitConfirm << ", dialog " << p.ShowDlgOnStart << "}";
 }
 
-const Preferences Defaults = {false, true, "Notepad.exe $f", false, 0, false, true, true};
+const Preferences Defaults = {false, true, "xdg-open $f", false, 0, false, true, true};
 const Preferences Cleared = {false, false, "", false, 0, false, false, false};
 
 std::string Without(std::string text, const std::string& line)
@@ -154,7 +154,7 @@ TEST(TProgramDataTest, SavesTheEightValuesAndLoadsThemBack)
     TSettingsStore fresh(dir.PathOf("fresh.reg"));
     TProgramData().SaveSettings(fresh);
     ASSERT_TRUE(fresh.Save());
-    EXPECT_NE(dir.ReadFile("fresh.reg").find("\"Editor command\"=\"Notepad.exe $f\""), std::string::npos);
+    EXPECT_NE(dir.ReadFile("fresh.reg").find("\"Editor command\"=\"xdg-open $f\""), std::string::npos);
     EXPECT_EQ(Preferences::Of(TProgramData(TSettingsStore(dir.PathOf("fresh.reg")))), Defaults);
 }
 
