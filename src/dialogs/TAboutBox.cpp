@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/TIconTheme.h"
+
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
@@ -15,7 +17,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
-    icon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
+    icon->setPixmap(TIconTheme::ProgramIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
 
     auto* product = new QLabel(ProductName(), this);

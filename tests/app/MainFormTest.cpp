@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/TAboutBox.h"
 #include "dialogs/TInfoDlg.h"
 #include "dialogs/TSearchDlg.h"
 #include "dialogs/TSearchWizardDlg.h"
@@ -573,6 +575,11 @@ private slots:
         QCOMPARE(dialog.InfoText(), QStringLiteral("Other text"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Caption"));
         H.Snapshot(dialog, "info-dialog");
+
+        TAboutBox about;
+        QCOMPARE(about.findChild<QLabel*>("ProductName")->text(), QStringLiteral("Quarnel"));
+        QCOMPARE(about.findChild<QLabel*>("Version")->text(), QStringLiteral("Version 2.3 "));
+        H.Snapshot(about, "about-box");
     }
 
     void dateFormatFollowsLocaleWithNumericMonthAndLongYear_data()
