@@ -1,21 +1,13 @@
 #include "dialogs/TReplaceWizardDlg.h"
 
 #include <QButtonGroup>
-#include <QFile>
 #include <QFrame>
-#include <QHBoxLayout>
-#include <QImage>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 #include "dialogs/TDialogText.h"
 #include "model/TProgramData.h"
@@ -25,7 +17,6 @@
 namespace {
 
 constexpr int TextPage = 0;
-constexpr int ReadyPage = 2;
 
 template <typename T>
 T* Named(T* widget, const char* name)
@@ -34,29 +25,13 @@ T* Named(T* widget, const char* name)
     return widget;
 }
 
-QLabel* Plain(const QString& text)
+// A page's heading: a bold text, half as large again.
+QLabel* Heading(QLabel* bold)
 {
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    return label;
-}
-
-QLabel* Bold(const QString& text)
-{
-    QLabel* label = Plain(text);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-QLabel* Heading(const QString& text)
-{
-    QLabel* label = Bold(text);
-    QFont font = label->font();
+    QFont font = bold->font();
     font.setPointSizeF(font.pointSizeF() * 1.5);
-    label->setFont(font);
-    return label;
+    bold->setFont(font);
+    return bold;
 }
 
 // Two radio buttons that exclude each other, indented under their question.
@@ -76,54 +51,21 @@ QVBoxLayout* Pair(QRadioButton* first, QRadioButton* second, QObject* owner)
 
 TReplaceWizardDlg::TReplaceWizardDlg(TReplaceData& options, const TSearchData& search, const TProgramData& program,
                                      QWidget* parent)
-    : QDialog(parent), Options(options), Search(search), Program(program)
+    : TWizardFrame(QStringLiteral("replace-assistant.svg"), parent), Options(options), Search(search), Program(program)
 {
     setObjectName(QStringLiteral("ReplaceWizardDlg"));
     setWindowTitle(QStringLiteral("Replace Assistant"));
 
-    Picture = Named(new QLabel(this), "Picture");
-    Picture->setFixedWidth(150);
     Picture->setMinimumHeight(324);
-    Picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     Picture->setFrameShape(QFrame::StyledPanel);
-
-    Pages = Named(new QStackedWidget(this), "Pages");
     Pages->addWidget(BuildTextPage());
     Pages->addWidget(BuildChoicesPage());
     Pages->addWidget(BuildReadyPage());
 
-    Cancel = Named(new QPushButton(QStringLiteral("&Cancel"), this), "Cancel");
-    Back = Named(new QPushButton(QStringLiteral("< &Back"), this), "Back");
-    Next = Named(new QPushButton(QStringLiteral("&Next >"), this), "Next");
-    Finish = Named(new QPushButton(QStringLiteral("&Finish"), this), "Finish");
+    // Enter presses Next, whichever button has the focus.
     for (QPushButton* button : {Cancel, Back, Finish})
         button->setAutoDefault(false);
     Next->setDefault(true);
-    connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Back, &QPushButton::clicked, this, &TReplaceWizardDlg::BackClick);
-    connect(Next, &QPushButton::clicked, this, &TReplaceWizardDlg::NextClick);
-    connect(Finish, &QPushButton::clicked, this, &TReplaceWizardDlg::FinishClick);
-
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(Picture);
-    top->addSpacing(8);
-    top->addWidget(Pages, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cancel);
-    buttons->addSpacing(12);
-    buttons->addWidget(Back);
-    buttons->addWidget(Next);
-    buttons->addSpacing(12);
-    buttons->addWidget(Finish);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addWidget(line);
-    layout->addLayout(buttons);
 
     SetPage(TextPage);
 }
@@ -137,7 +79,7 @@ QWidget* TReplaceWizardDlg::BuildTextPage()
     ReplaceString = Named(new QLineEdit, "ReplaceString");
     ReplaceString->setMinimumWidth(fontMetrics().averageCharWidth() * 36);
     auto* column = new QVBoxLayout(page);
-    column->addWidget(Heading(QStringLiteral("Quarnel Replace Assistant")));
+    column->addWidget(Heading(Bold(QStringLiteral("Quarnel Replace Assistant"))));
     column->addSpacing(fontMetrics().height());
     column->addWidget(Plain(QStringLiteral("The Replace Assistant will help you set up and start a replace.")));
     column->addSpacing(fontMetrics().height());
@@ -178,23 +120,16 @@ QWidget* TReplaceWizardDlg::BuildReadyPage()
 {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
-    column->addWidget(Heading(QStringLiteral("Congratulations!")));
+    column->addWidget(Heading(Bold(QStringLiteral("Congratulations!"))));
     column->addSpacing(fontMetrics().height());
     column->addWidget(Plain(QStringLiteral("You are now ready to replace. Press the Finish button to go!")));
     column->addStretch(1);
     return page;
 }
 
-void TReplaceWizardDlg::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
-}
-
 void TReplaceWizardDlg::FormShow()
 {
-    LoadPicture();
+    LoadPicture(Program.ProgramFolder);
     SetPage(TextPage);
     SearchString->setText(TDialogText::Show(Search.SearchString));
     ReplaceString->setText(TDialogText::Show(Options.ReplaceString));
@@ -217,19 +152,10 @@ void TReplaceWizardDlg::FormShow()
     ReplaceString->selectAll();
 }
 
-int TReplaceWizardDlg::CurrentPage() const
-{
-    return Pages->currentIndex();
-}
-
 void TReplaceWizardDlg::SetPage(int page)
 {
-    page = std::clamp(page, TextPage, ReadyPage);
-    Pages->setCurrentIndex(page);
-    Back->setEnabled(page > TextPage);
-    Next->setEnabled(page < ReadyPage);
-    Finish->setEnabled(true);
-    if (page == TextPage && isVisible())
+    ShowPage(page);
+    if (CurrentPage() == TextPage && isVisible())
         ReplaceString->setFocus();
 }
 
@@ -253,20 +179,4 @@ void TReplaceWizardDlg::FinishClick()
     // always be undone.
     Options.MakeBackup = true;
     accept();
-}
-
-void TReplaceWizardDlg::LoadPicture()
-{
-    if (!Picture->pixmap().isNull() || Program.ProgramFolder.empty())
-        return;
-    QImageReader reader(QFile::decodeName(QByteArray::fromStdString(Program.ProgramFolder)) +
-                        QStringLiteral("/images/replace-assistant.svg"));
-    const QSize size = reader.size();
-    if (size.isValid() && size.width() > 0)
-        reader.setScaledSize(size.scaled(Picture->width() - 4, 2000, Qt::KeepAspectRatio) * devicePixelRatio());
-    QImage image = reader.read();
-    if (image.isNull())
-        return;
-    image.setDevicePixelRatio(devicePixelRatio());
-    Picture->setPixmap(QPixmap::fromImage(image));
 }

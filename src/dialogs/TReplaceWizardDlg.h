@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/TWizardFrame.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
-class QShowEvent;
-class QStackedWidget;
 class TProgramData;
 class TReplaceData;
 class TSearchData;
@@ -20,7 +17,7 @@ class TSearchData;
 //
 // Object names: Pages, Picture, SearchString, ReplaceString, ReplaceSelected, ReplaceAll,
 // MakeCopy, ChangeOriginal, NoConfirmation, Confirmation, Cancel, Back, Next, Finish.
-class TReplaceWizardDlg : public QDialog {
+class TReplaceWizardDlg : public TWizardFrame {
     Q_OBJECT
 
 public:
@@ -29,33 +26,25 @@ public:
 
     // Page 1, with the controls filled from the options, the search text and the file-list
     // selection; runs each time the assistant is shown.
-    void FormShow();
-    // The page shown, 0 to 2.
-    int CurrentPage() const;
+    void FormShow() override;
 
 public slots:
-    void NextClick();
-    void BackClick();
+    void NextClick() override;
+    void BackClick() override;
     // Stores the choices and closes with Accepted. Validates nothing.
-    void FinishClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    void FinishClick() override;
 
 private:
     QWidget* BuildTextPage();
     QWidget* BuildChoicesPage();
     QWidget* BuildReadyPage();
-    // Shows `page`, kept within the three pages, and enables Back and Next to match.
+    // Shows `page` when there is such a page; on page 1 the replacement text takes the focus.
     void SetPage(int page);
-    void LoadPicture();
 
     TReplaceData& Options;
     const TSearchData& Search;
     const TProgramData& Program;
 
-    QLabel* Picture;
-    QStackedWidget* Pages;
     QLabel* SearchString;
     QLineEdit* ReplaceString;
     QRadioButton* ReplaceSelected;
@@ -64,8 +53,4 @@ private:
     QRadioButton* ChangeOriginal;
     QRadioButton* NoConfirmation;
     QRadioButton* Confirmation;
-    QPushButton* Cancel;
-    QPushButton* Back;
-    QPushButton* Next;
-    QPushButton* Finish;
 };

@@ -21,6 +21,7 @@
 
 #include <vector>
 
+#include "dialogs/TButtonChoice.h"
 #include "dialogs/TDialogText.h"
 #include "engine/TRep.h"
 #include "model/TDateFormat.h"
@@ -87,17 +88,40 @@ QFrame* Bevel(const char* name)
     return line;
 }
 
-// Checks the button of the group whose id is `id`; with no such button, none is checked.
-void CheckButton(QButtonGroup* group, int id)
+// The controls of a filter: no filter, less than, greater than, or between two bounds.
+struct FilterControls {
+    QRadioButton* None;
+    QRadioButton* Less;
+    QWidget* LessEdit;
+    QRadioButton* Greater;
+    QWidget* GreaterEdit;
+    QRadioButton* Between;
+    QWidget* MinEdit;
+    QWidget* MaxEdit;
+};
+
+// A filter's box: a row for each choice, the unit after the single bounds and, when
+// `unitAfterRange`, after the pair of bounds too.
+QGroupBox* FilterBox(const QString& title, const FilterControls& controls, const QString& unit, bool unitAfterRange)
 {
-    if (QAbstractButton* button = group->button(id)) {
-        button->setChecked(true);
-        return;
-    }
-    group->setExclusive(false);
-    for (QAbstractButton* button : group->buttons())
-        button->setChecked(false);
-    group->setExclusive(true);
+    auto* box = new QGroupBox(title);
+    const int lastColumn = unitAfterRange ? 4 : 3;
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(controls.None, 0, 0);
+    grid->addWidget(controls.Less, 1, 0);
+    grid->addWidget(controls.LessEdit, 1, 1);
+    grid->addWidget(Label(unit), 1, 2, 1, lastColumn - 1);
+    grid->addWidget(controls.Greater, 2, 0);
+    grid->addWidget(controls.GreaterEdit, 2, 1);
+    grid->addWidget(Label(unit), 2, 2, 1, lastColumn - 1);
+    grid->addWidget(controls.Between, 3, 0);
+    grid->addWidget(controls.MinEdit, 3, 1);
+    grid->addWidget(Label(QStringLiteral("---")), 3, 2, Qt::AlignCenter);
+    grid->addWidget(controls.MaxEdit, 3, 3);
+    if (unitAfterRange)
+        grid->addWidget(Label(unit), 3, 4);
+    grid->setColumnStretch(lastColumn + 1, 1);
+    return box;
 }
 
 // A date, optionally followed by a blank and a time of day (hours and minutes, optionally
@@ -335,7 +359,6 @@ QWidget* TSearchDlg::BuildFiltersPage()
 {
     auto* page = new QWidget;
 
-    auto* dateBox = new QGroupBox(QStringLiteral("File date"));
     auto* dates = new QButtonGroup(page);
     DateNone = Radio(QStringLiteral("No date filter"), "DateNone", dates, 0);
     DateGreater = Radio(QStringLiteral("Greater than"), "DateGreater", dates, 1);
@@ -347,21 +370,7 @@ QWidget* TSearchDlg::BuildFiltersPage()
     DateMinEdit->setObjectName(QStringLiteral("DateMinEdit"));
     DateMaxEdit = new QLineEdit;
     DateMaxEdit->setObjectName(QStringLiteral("DateMaxEdit"));
-    auto* dateGrid = new QGridLayout(dateBox);
-    dateGrid->addWidget(DateNone, 0, 0);
-    dateGrid->addWidget(DateLess, 1, 0);
-    dateGrid->addWidget(DateLessEdit, 1, 1);
-    dateGrid->addWidget(Label(QStringLiteral("days old")), 1, 2, 1, 2);
-    dateGrid->addWidget(DateGreater, 2, 0);
-    dateGrid->addWidget(DateGreaterEdit, 2, 1);
-    dateGrid->addWidget(Label(QStringLiteral("days old")), 2, 2, 1, 2);
-    dateGrid->addWidget(DateBetween, 3, 0);
-    dateGrid->addWidget(DateMinEdit, 3, 1);
-    dateGrid->addWidget(Label(QStringLiteral("---")), 3, 2, Qt::AlignCenter);
-    dateGrid->addWidget(DateMaxEdit, 3, 3);
-    dateGrid->setColumnStretch(4, 1);
 
-    auto* sizeBox = new QGroupBox(QStringLiteral("File size"));
     auto* sizes = new QButtonGroup(page);
     SizeNone = Radio(QStringLiteral("No size filter"), "SizeNone", sizes, 0);
     SizeGreater = Radio(QStringLiteral("Greater than"), "SizeGreater", sizes, 1);
@@ -371,24 +380,16 @@ QWidget* TSearchDlg::BuildFiltersPage()
     SizeGreaterEdit = Number("SizeGreaterEdit", 0, 1000);
     SizeMinEdit = Number("SizeMinEdit", 0, 1000);
     SizeMaxEdit = Number("SizeMaxEdit", 0, 1000);
-    auto* sizeGrid = new QGridLayout(sizeBox);
-    sizeGrid->addWidget(SizeNone, 0, 0);
-    sizeGrid->addWidget(SizeLess, 1, 0);
-    sizeGrid->addWidget(SizeLessEdit, 1, 1);
-    sizeGrid->addWidget(Label(QStringLiteral("Kbytes")), 1, 2, 1, 3);
-    sizeGrid->addWidget(SizeGreater, 2, 0);
-    sizeGrid->addWidget(SizeGreaterEdit, 2, 1);
-    sizeGrid->addWidget(Label(QStringLiteral("Kbytes")), 2, 2, 1, 3);
-    sizeGrid->addWidget(SizeBetween, 3, 0);
-    sizeGrid->addWidget(SizeMinEdit, 3, 1);
-    sizeGrid->addWidget(Label(QStringLiteral("---")), 3, 2, Qt::AlignCenter);
-    sizeGrid->addWidget(SizeMaxEdit, 3, 3);
-    sizeGrid->addWidget(Label(QStringLiteral("Kbytes")), 3, 4);
-    sizeGrid->setColumnStretch(5, 1);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(dateBox);
-    layout->addWidget(sizeBox);
+    layout->addWidget(FilterBox(QStringLiteral("File date"),
+                                {DateNone, DateLess, DateLessEdit, DateGreater, DateGreaterEdit, DateBetween, DateMinEdit,
+                                 DateMaxEdit},
+                                QStringLiteral("days old"), false));
+    layout->addWidget(FilterBox(QStringLiteral("File size"),
+                                {SizeNone, SizeLess, SizeLessEdit, SizeGreater, SizeGreaterEdit, SizeBetween, SizeMinEdit,
+                                 SizeMaxEdit},
+                                QStringLiteral("Kbytes"), true));
     layout->addStretch();
     return page;
 }
@@ -491,7 +492,7 @@ void TSearchDlg::FormShow()
 
     ShownSearchString = Data.SearchString;
     SearchString->setEditText(TDialogText::Show(ShownSearchString));
-    CheckButton(NormalSearch->group(), Data.SearchMode);
+    TButtonChoice::Show(NormalSearch->group(), Data.SearchMode);
     WholeWordsOnly->setChecked(Data.WholeWordsOnly);
     MatchCase->setChecked(Data.MatchCase);
     Invert->setChecked(Data.Invert);
@@ -507,19 +508,19 @@ void TSearchDlg::FormShow()
     CountFilesFirst->setChecked(Data.CountFilesFirst);
     SkipUnderscoreDirs->setChecked(Data.SkipUnderscoreDirs);
 
-    CheckButton(NormalFormat->group(), Data.TextFileFormat);
+    TButtonChoice::Show(NormalFormat->group(), Data.TextFileFormat);
     ShownSeparator = Data.SeparatorChar;
     SeparatorChar->setEditText(TDialogText::Show(ShownSeparator));
     FieldNumber->setValue(Data.FieldNumber);
     FieldStart->setValue(Data.FieldStart);
     FieldWidth->setValue(Data.FieldWidth);
 
-    CheckButton(DateNone->group(), Data.DateFilterMode);
+    TButtonChoice::Show(DateNone->group(), Data.DateFilterMode);
     DateLessEdit->setValue(Data.LessThanDays);
     DateGreaterEdit->setValue(Data.GreaterThanDays);
     DateMinEdit->setText(QString::fromStdString(TDateFormat::Program().FormatDateTime(Data.MinDate)));
     DateMaxEdit->setText(QString::fromStdString(TDateFormat::Program().FormatDateTime(Data.MaxDate)));
-    CheckButton(SizeNone->group(), Data.SizeFilterMode);
+    TButtonChoice::Show(SizeNone->group(), Data.SizeFilterMode);
     SizeLessEdit->setValue(Data.LessThanSize / KByte);
     SizeGreaterEdit->setValue(Data.GreaterThanSize / KByte);
     SizeMinEdit->setValue(Data.MinSize / KByte);
@@ -601,11 +602,8 @@ void TSearchDlg::OKClick()
     Data.FieldWidth = FieldWidth->value();
     Data.SeparatorChar = TDialogText::Take(SeparatorChar->currentText(), ShownSeparator);
 
-    // A group with no button checked leaves its field as it was.
-    if (const int mode = NormalSearch->group()->checkedId(); mode >= 0)
-        Data.SearchMode = static_cast<uint8_t>(mode);
-    if (const int format = NormalFormat->group()->checkedId(); format >= 0)
-        Data.TextFileFormat = static_cast<uint8_t>(format);
+    TButtonChoice::Take(NormalSearch->group(), Data.SearchMode);
+    TButtonChoice::Take(NormalFormat->group(), Data.TextFileFormat);
 
     if (!DateNone->isChecked()) {
         for (auto [edit, field] : {std::pair{DateMinEdit, &Data.MinDate}, std::pair{DateMaxEdit, &Data.MaxDate}}) {
@@ -626,10 +624,8 @@ void TSearchDlg::OKClick()
     Data.MinSize = SizeMinEdit->value() * KByte;
     Data.MaxSize = SizeMaxEdit->value() * KByte;
 
-    if (const int mode = DateNone->group()->checkedId(); mode >= 0)
-        Data.DateFilterMode = static_cast<uint8_t>(mode);
-    if (const int mode = SizeNone->group()->checkedId(); mode >= 0)
-        Data.SizeFilterMode = static_cast<uint8_t>(mode);
+    TButtonChoice::Take(DateNone->group(), Data.DateFilterMode);
+    TButtonChoice::Take(SizeNone->group(), Data.SizeFilterMode);
 
     accept();
 }

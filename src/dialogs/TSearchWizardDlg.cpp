@@ -3,25 +3,20 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QImage>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <vector>
 
+#include "dialogs/TButtonChoice.h"
 #include "dialogs/TDialogText.h"
 #include "dialogs/TDriveBox.h"
 #include "dialogs/TFolderTree.h"
@@ -103,23 +98,6 @@ void SelectAfterMove(QListWidget* list, int noted)
     list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
 
-QLabel* Bold(const QString& text)
-{
-    auto* label = new QLabel(text);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->setWordWrap(true);
-    return label;
-}
-
-QLabel* Plain(const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    return label;
-}
-
 QPushButton* ArrowButton(const QString& caption, const char* name)
 {
     auto* button = new QPushButton(caption);
@@ -127,6 +105,17 @@ QPushButton* ArrowButton(const QString& caption, const char* name)
     button->setAutoDefault(false);
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MMM")) + 12);
     return button;
+}
+
+// The include and exclude buttons, one above the other, centred between two lists.
+QVBoxLayout* ArrowColumn(QPushButton* include, QPushButton* exclude)
+{
+    auto* arrows = new QVBoxLayout;
+    arrows->addStretch();
+    arrows->addWidget(include);
+    arrows->addWidget(exclude);
+    arrows->addStretch();
+    return arrows;
 }
 
 QListWidget* ChoiceList(const char* name)
@@ -140,55 +129,15 @@ QListWidget* ChoiceList(const char* name)
 } // namespace
 
 TSearchWizardDlg::TSearchWizardDlg(TSearchData& data, TProgramData& program, QWidget* parent)
-    : QDialog(parent), ShowMessage(TInfoMessage::ModalHook(this)), Data(data), Program(program)
+    : TWizardFrame(QStringLiteral("search-assistant.svg"), parent), ShowMessage(TInfoMessage::ModalHook(this)), Data(data),
+      Program(program)
 {
     setWindowTitle(QStringLiteral("Search Assistant"));
 
-    Picture = new QLabel(this);
-    Picture->setObjectName(QStringLiteral("Picture"));
-    Picture->setFixedWidth(150);
-    Picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-
-    Pages = new QStackedWidget(this);
-    Pages->setObjectName(QStringLiteral("Pages"));
     Pages->addWidget(BuildStringPage());
     Pages->addWidget(BuildDirectoryPage());
     Pages->addWidget(BuildFilespecPage());
     Pages->addWidget(BuildOptionsPage());
-
-    Cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    Cancel->setObjectName(QStringLiteral("Cancel"));
-    Back = new QPushButton(QStringLiteral("< &Back"), this);
-    Back->setObjectName(QStringLiteral("Back"));
-    Next = new QPushButton(QStringLiteral("&Next >"), this);
-    Next->setObjectName(QStringLiteral("Next"));
-    Finish = new QPushButton(QStringLiteral("&Finish"), this);
-    Finish->setObjectName(QStringLiteral("Finish"));
-    connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Back, &QPushButton::clicked, this, &TSearchWizardDlg::BackClick);
-    connect(Next, &QPushButton::clicked, this, &TSearchWizardDlg::NextClick);
-    connect(Finish, &QPushButton::clicked, this, &TSearchWizardDlg::FinishClick);
-
-    auto* line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(Picture);
-    top->addSpacing(8);
-    top->addWidget(Pages, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cancel);
-    buttons->addSpacing(12);
-    buttons->addWidget(Back);
-    buttons->addWidget(Next);
-    buttons->addSpacing(12);
-    buttons->addWidget(Finish);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addWidget(line);
-    layout->addLayout(buttons);
 
     RefillSrcList();
     // Until the user highlights another folder, the folder list stands on the current folder.
@@ -277,17 +226,11 @@ QWidget* TSearchWizardDlg::BuildDirectoryPage()
     connect(ExclDirBtn, &QPushButton::clicked, this, &TSearchWizardDlg::ExclDirBtnClick);
     connect(DirectoryList, &QListWidget::itemDoubleClicked, this, &TSearchWizardDlg::ExclDirBtnClick);
 
-    auto* arrows = new QVBoxLayout;
-    arrows->addStretch();
-    arrows->addWidget(InclDirBtn);
-    arrows->addWidget(ExclDirBtn);
-    arrows->addStretch();
-
     auto* grid = new QGridLayout;
     grid->addWidget(CurrentPath, 0, 0);
     grid->addWidget(Plain(QStringLiteral("Include")), 0, 2, Qt::AlignBottom);
     grid->addWidget(DirPicker, 1, 0);
-    grid->addLayout(arrows, 1, 1);
+    grid->addLayout(ArrowColumn(InclDirBtn, ExclDirBtn), 1, 1);
     grid->addWidget(DirectoryList, 1, 2);
     grid->addWidget(DrivePicker, 2, 0);
     grid->setColumnStretch(0, 1);
@@ -322,12 +265,6 @@ QWidget* TSearchWizardDlg::BuildFilespecPage()
     connect(FileSpecEdit, &QLineEdit::textEdited, this, &TSearchWizardDlg::FileSpecEditChange);
     connect(FileSpecEditInclButton, &QPushButton::clicked, this, &TSearchWizardDlg::FileSpecEditInclButtonClick);
 
-    auto* arrows = new QVBoxLayout;
-    arrows->addStretch();
-    arrows->addWidget(IncludeBtn);
-    arrows->addWidget(ExcludeBtn);
-    arrows->addStretch();
-
     auto* customLabel = Plain(QStringLiteral("Custom file specification:"));
     customLabel->setBuddy(FileSpecEdit);
 
@@ -335,7 +272,7 @@ QWidget* TSearchWizardDlg::BuildFilespecPage()
     grid->addWidget(Plain(QStringLiteral("File Types")), 0, 0);
     grid->addWidget(Plain(QStringLiteral("Include")), 0, 2);
     grid->addWidget(SrcList, 1, 0);
-    grid->addLayout(arrows, 1, 1);
+    grid->addLayout(ArrowColumn(IncludeBtn, ExcludeBtn), 1, 1);
     grid->addWidget(FileSpecList, 1, 2, 4, 1);
     grid->addWidget(customLabel, 2, 0);
     grid->addWidget(FileSpecEdit, 3, 0);
@@ -367,41 +304,9 @@ QWidget* TSearchWizardDlg::BuildOptionsPage()
     return page;
 }
 
-void TSearchWizardDlg::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        FormShow();
-    QDialog::showEvent(event);
-}
-
-void TSearchWizardDlg::LoadPicture()
-{
-    if (!Picture->pixmap().isNull() || Program.ProgramFolder.empty())
-        return;
-    QImageReader reader(QFile::decodeName(QByteArray::fromStdString(Program.ProgramFolder)) +
-                        QStringLiteral("/images/search-assistant.svg"));
-    const QSize size = reader.size();
-    if (size.isValid() && size.width() > 0)
-        reader.setScaledSize(size.scaled(Picture->width() - 4, 2000, Qt::KeepAspectRatio) * devicePixelRatio());
-    QImage image = reader.read();
-    if (image.isNull())
-        return;
-    image.setDevicePixelRatio(devicePixelRatio());
-    Picture->setPixmap(QPixmap::fromImage(image));
-}
-
-int TSearchWizardDlg::CurrentPage() const
-{
-    return Pages->currentIndex();
-}
-
 void TSearchWizardDlg::SetPage(int page)
 {
-    if (page >= StringPage && page <= OptionsPage)
-        Pages->setCurrentIndex(page);
-    const int shown = Pages->currentIndex();
-    Next->setEnabled(shown < OptionsPage);
-    Back->setEnabled(shown > StringPage);
+    ShowPage(page);
     // Enter goes on to the next page while there is one, and starts the search on the last.
     Next->setDefault(Next->isEnabled());
     Finish->setDefault(!Next->isEnabled());
@@ -420,7 +325,7 @@ void TSearchWizardDlg::BackClick()
 
 void TSearchWizardDlg::FormShow()
 {
-    LoadPicture();
+    LoadPicture(Program.ProgramFolder);
     SetPage(StringPage);
     SearchString->setFocus();
     DirPicker->SetPath(CurrentPath->text());
@@ -437,15 +342,7 @@ void TSearchWizardDlg::FormShow()
     MatchCase->setChecked(Data.MatchCase);
     WholeWordsOnly->setChecked(Data.WholeWordsOnly);
     RecurseSubdirs->setChecked(Data.RecurseSubdirs);
-    if (QAbstractButton* kind = NormalSearch->group()->button(Data.SearchMode)) {
-        kind->setChecked(true);
-    } else {
-        QButtonGroup* kinds = NormalSearch->group();
-        kinds->setExclusive(false);
-        for (QAbstractButton* button : kinds->buttons())
-            button->setChecked(false);
-        kinds->setExclusive(true);
-    }
+    TButtonChoice::Show(NormalSearch->group(), Data.SearchMode);
     const bool normal = Data.SearchMode == TSearchData::ModeNormal;
     MatchCase->setEnabled(normal);
     WholeWordsOnly->setEnabled(normal);

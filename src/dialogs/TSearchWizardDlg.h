@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 
 #include <string>
 
 #include "dialogs/TInfoMessage.h"
+#include "dialogs/TWizardFrame.h"
 #include "model/TFilespecChoices.h"
 
 class QCheckBox;
@@ -14,7 +14,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QStackedWidget;
 class TDriveBox;
 class TFolderTree;
 class TProgramData;
@@ -24,7 +23,7 @@ class TSettingsStore;
 // The search assistant of beginner mode: the search text and kind, the folders and the file
 // types in four pages walked through with Back and Next. One instance lives for the whole run;
 // its lists keep what the user chose between showings, and the file types on offer only grow.
-class TSearchWizardDlg : public QDialog {
+class TSearchWizardDlg : public TWizardFrame {
     Q_OBJECT
 
 public:
@@ -40,16 +39,15 @@ public:
     // Every message of Finish goes through this hook; it shows a modal box unless replaced.
     TInfoMessage::THook ShowMessage;
 
-    int CurrentPage() const;
     // Shows page `page`; a number outside the pages leaves the page as it was.
     void SetPage(int page);
 
     // Fills the controls from the parameters; runs whenever the assistant is shown.
-    void FormShow();
-    void NextClick();
-    void BackClick();
+    void FormShow() override;
+    void NextClick() override;
+    void BackClick() override;
     // Validates and stores; closes with Accepted when the search can start.
-    void FinishClick();
+    void FinishClick() override;
     void NormalSearchClick();
     // Soundex and Quick: case and whole words do not apply; their check marks stay.
     void SoundexSearchClick();
@@ -62,9 +60,6 @@ public:
     void FileSpecEditChange();
     void FileSpecEditInclButtonClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QWidget* BuildStringPage();
     QWidget* BuildDirectoryPage();
@@ -72,20 +67,12 @@ private:
     QWidget* BuildOptionsPage();
     void UpdateListButtons();
     void RefillSrcList();
-    void LoadPicture();
     void Refuse(const QString& text, Page page, QWidget* focus);
 
     TSearchData& Data;
     TProgramData& Program;
     TFilespecChoices Choices;
     std::string ShownSearchString;
-
-    QLabel* Picture = nullptr;
-    QStackedWidget* Pages = nullptr;
-    QPushButton* Cancel = nullptr;
-    QPushButton* Back = nullptr;
-    QPushButton* Next = nullptr;
-    QPushButton* Finish = nullptr;
 
     QLineEdit* SearchString = nullptr;
     QRadioButton* NormalSearch = nullptr;

@@ -7,11 +7,13 @@
 
 #include "platform/THelpWindow.h"
 
+#include "TDialogTestSupport.h"
+
 namespace {
 
 QString HelpFolder()
 {
-    return QDir(qEnvironmentVariable("QUARNEL_TEST_DATA") + QStringLiteral("/../../resources/help")).absolutePath();
+    return ResourcesPath(QStringLiteral("help"));
 }
 
 std::string HelpFolderBytes()
@@ -131,8 +133,7 @@ private slots:
     void rendersThePages()
     {
         // Set QUARNEL_SCREENSHOT_DIR to look at the pages as a person would.
-        const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-        if (dir.isEmpty())
+        if (ScreenshotFolder().isEmpty())
             QSKIP("QUARNEL_SCREENSHOT_DIR not set");
         for (const char* topic : {"index.htm", "html/search-dialog.htm", "html/search-syntax.htm", "html/repl-dialog.htm",
                                   "html/config-editor.htm", "html/search-assistant.htm"}) {
@@ -140,7 +141,7 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(THelpWindow::Instance()));
             QString name = QString::fromLatin1(topic);
             name.replace(QLatin1Char('/'), QLatin1Char('-'));
-            QVERIFY(THelpWindow::Instance()->grab().save(QStringLiteral("%1/help-%2.png").arg(dir, name)));
+            QVERIFY(Snapshot(*THelpWindow::Instance(), QStringLiteral("help-") + name));
         }
     }
 };

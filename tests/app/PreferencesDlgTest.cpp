@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -12,6 +11,8 @@
 #include "dialogs/TPreferencesDlg.h"
 #include "model/TProgramData.h"
 #include "platform/THelpWindow.h"
+
+#include "TDialogTestSupport.h"
 
 namespace {
 
@@ -30,8 +31,7 @@ struct Fixture {
         Program.ExitConfirm = true;
         Program.ShowDlgOnStart = false;
         Program.ProgramFolder = "/opt/quarnel";
-        Program.HelpFile =
-            QDir(qEnvironmentVariable("QUARNEL_TEST_DATA") + QStringLiteral("/../../resources/help")).absolutePath().toStdString();
+        Program.HelpFile = ResourcesPath(QStringLiteral("help")).toStdString();
         Dlg = std::make_unique<TPreferencesDlg>(Program);
         Dlg->ChooseEditor = [this](const QString& folder) {
             ChooserFolder = folder;
@@ -39,19 +39,12 @@ struct Fixture {
         };
     }
 
-    void Show()
-    {
-        Dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Dlg.get()));
-    }
+    void Show() { ShowActive(*Dlg); }
 
     template <typename T>
     T* Get(const char* name) const
     {
-        T* widget = Dlg->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return Child<T>(*Dlg, name);
     }
 };
 
@@ -173,15 +166,14 @@ private slots:
     void rendersEveryPage()
     {
         // Set QUARNEL_SCREENSHOT_DIR to look at the pages as a person would.
-        const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-        if (dir.isEmpty())
+        if (ScreenshotFolder().isEmpty())
             QSKIP("QUARNEL_SCREENSHOT_DIR not set");
         Fixture f;
         f.Show();
         auto* pages = f.Get<QTabWidget>("Pages");
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
-            QVERIFY(f.Dlg->grab().save(QStringLiteral("%1/preferences-%2.png").arg(dir).arg(page)));
+            QVERIFY(Snapshot(*f.Dlg, QStringLiteral("preferences-%1").arg(page)));
         }
     }
 };

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -30,32 +29,9 @@
 #include "presentation/THTMLWin.h"
 #include "replace/TReplaceData.h"
 
+#include "TDialogTestSupport.h"
+
 namespace {
-
-template <typename T>
-T* Child(QWidget& dialog, const char* name)
-{
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qFatal("no control %s", name);
-    return child;
-}
-
-// Runs `act` once `dialog` is the active modal window, so that a test can answer a dialog
-// shown with exec().
-void WhenModal(QWidget* dialog, std::function<void()> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, act] {
-        if (QApplication::activeModalWidget() != dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act();
-    });
-    timer->start();
-}
 
 // The main window's side of a replace, around a fixture folder that has been searched for
 // "hit": what the command asks of the window is written as lines of text.

@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QTimer>
 
 #include <functional>
 
@@ -22,53 +20,21 @@
 #include "model/TShellInfo.h"
 #include "replace/TReplaceData.h"
 
+#include "TDialogTestSupport.h"
+
 Q_DECLARE_METATYPE(TReplaceAnswer)
 
 namespace {
 
-template <typename T>
-T* Child(QWidget& dialog, const char* name)
+// Options as an earlier run stored them, with "new" as the replacement.
+TReplaceData StoredOptions(int mode, int confirmation, int overwrite)
 {
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qFatal("no control %s", name);
-    return child;
-}
-
-// Runs `act` once `dialog` is the active modal window, so that a test can answer a dialog
-// shown with exec().
-void WhenModal(QWidget* dialog, std::function<void()> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, dialog, act] {
-        if (QApplication::activeModalWidget() != dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act();
-    });
-    timer->start();
-}
-
-// The folder beside the executable holds the program's pictures; in the tests it is the source
-// tree's resources folder.
-std::string ResourcesFolder()
-{
-    return QDir(qEnvironmentVariable("QUARNEL_TEST_DATA") + QStringLiteral("/../../resources"))
-        .absolutePath()
-        .toStdString();
-}
-
-// Saves a picture of `widget` when QUARNEL_SCREENSHOT_DIR names a folder, to look at it as a
-// person would.
-void Snapshot(QWidget& widget, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    QVERIFY(widget.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+    TReplaceData options;
+    options.ReplaceString = "new";
+    options.Mode = static_cast<uint8_t>(mode);
+    options.Confirmation = static_cast<uint8_t>(confirmation);
+    options.Overwrite = static_cast<uint8_t>(overwrite);
+    return options;
 }
 
 } // namespace
@@ -105,11 +71,7 @@ private slots:
         QFETCH(bool, backup);
         QFETCH(bool, selection);
         QFETCH(bool, selectedFileChosen);
-        TReplaceData options;
-        options.ReplaceString = "new";
-        options.Mode = static_cast<uint8_t>(mode);
-        options.Confirmation = static_cast<uint8_t>(confirmation);
-        options.Overwrite = static_cast<uint8_t>(overwrite);
+        TReplaceData options = StoredOptions(mode, confirmation, overwrite);
         options.MakeBackup = backup;
         TSearchData search;
         search.SearchString = "old";
@@ -252,11 +214,7 @@ private slots:
         QFETCH(int, overwrite);
         QFETCH(bool, selection);
         QFETCH(bool, selectedFileChosen);
-        TReplaceData options;
-        options.ReplaceString = "new";
-        options.Mode = static_cast<uint8_t>(mode);
-        options.Confirmation = static_cast<uint8_t>(confirmation);
-        options.Overwrite = static_cast<uint8_t>(overwrite);
+        TReplaceData options = StoredOptions(mode, confirmation, overwrite);
         TSearchData search;
         search.SearchString = "old <b>";
         TProgramData program;
@@ -461,13 +419,13 @@ private slots:
         TSearchData search;
         search.SearchString = "color";
         TProgramData program;
-        program.ProgramFolder = ResourcesFolder();
+        program.ProgramFolder = ResourcesPath().toStdString();
         program.SelectedItem = &Selected;
 
         TReplaceDlg expert(options, search, program);
         expert.show();
         QVERIFY(QTest::qWaitForWindowExposed(&expert));
-        Snapshot(expert, QStringLiteral("replace-dialog"));
+        QVERIFY(Snapshot(expert, QStringLiteral("replace-dialog")));
         expert.reject();
 
         TReplaceWizardDlg assistant(options, search, program);
@@ -475,7 +433,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&assistant));
         QVERIFY2(!Child<QLabel>(assistant, "Picture")->pixmap().isNull(), "the assistant's picture is shown");
         for (int page = 1; page <= 3; ++page) {
-            Snapshot(assistant, QStringLiteral("replace-assistant-page%1").arg(page));
+            QVERIFY(Snapshot(assistant, QStringLiteral("replace-assistant-page%1").arg(page)));
             assistant.NextClick();
         }
         assistant.reject();
@@ -488,7 +446,7 @@ private slots:
                                       "so that it has to wrap in the box below the bold label."});
         confirm.show();
         QVERIFY(QTest::qWaitForWindowExposed(&confirm));
-        Snapshot(confirm, QStringLiteral("replace-confirmation"));
+        QVERIFY(Snapshot(confirm, QStringLiteral("replace-confirmation")));
         confirm.reject();
     }
 };

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +20,8 @@
 #include "model/TSettingsKey.h"
 #include "model/TSettingsStore.h"
 #include "platform/THelpWindow.h"
+
+#include "TDialogTestSupport.h"
 
 namespace {
 
@@ -54,27 +55,18 @@ struct Fixture {
         Data.LessThanSize = 1000;
         Data.GreaterThanSize = 100000;
         Data.SearchAgain = searchAgain;
-        Program.HelpFile = HelpFolder();
+        Program.HelpFile = ResourcesPath(QStringLiteral("help")).toStdString();
         Dlg = std::make_unique<TSearchDlg>(Data, Program);
         Dlg->ShowMessage = [this](const TInfoMessage& message) { Messages.push_back(message); };
         Dlg->ChooseFolder = [](const QString&) { return QString(); };
     }
 
-    void Show()
-    {
-        Dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Dlg.get()));
-        Dlg->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Dlg.get()));
-    }
+    void Show() { ShowActive(*Dlg); }
 
     template <typename T>
     T* Get(const char* name) const
     {
-        T* widget = Dlg->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return Child<T>(*Dlg, name);
     }
 
     QComboBox* Box(const char* name) const { return Get<QComboBox>(name); }
@@ -83,21 +75,8 @@ struct Fixture {
     QSpinBox* Spin(const char* name) const { return Get<QSpinBox>(name); }
     QLineEdit* Edit(const char* name) const { return Get<QLineEdit>(name); }
 
-    bool HasFocus(const char* name) const
-    {
-        QWidget* control = Get<QWidget>(name);
-        QWidget* focus = Dlg->focusWidget();
-        return focus && (focus == control || control->isAncestorOf(focus));
-    }
-
+    bool HasFocus(const char* name) const { return HasFocusWithin(*Dlg, name); }
     bool Accepted() const { return Dlg->result() == QDialog::Accepted; }
-
-    static std::string HelpFolder()
-    {
-        return QDir(qEnvironmentVariable("QUARNEL_TEST_DATA") + QStringLiteral("/../../resources/help"))
-            .absolutePath()
-            .toStdString();
-    }
 };
 
 QStringList Items(const QComboBox* box)
@@ -588,8 +567,7 @@ private slots:
     void rendersEveryPage()
     {
         // Set QUARNEL_SCREENSHOT_DIR to look at the pages as a person would.
-        const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-        if (dir.isEmpty())
+        if (ScreenshotFolder().isEmpty())
             QSKIP("QUARNEL_SCREENSHOT_DIR not set");
         for (bool again : {false, true}) {
             Fixture f(again);
@@ -600,8 +578,7 @@ private slots:
                 if (!pages->isTabVisible(page))
                     continue;
                 pages->setCurrentIndex(page);
-                const QString name = QStringLiteral("%1/search-dialog-%2%3.png").arg(dir).arg(page).arg(again ? "-again" : "");
-                QVERIFY(f.Dlg->grab().save(name));
+                QVERIFY(Snapshot(*f.Dlg, QStringLiteral("search-dialog-%1%2").arg(page).arg(again ? "-again" : "")));
             }
         }
     }

@@ -21,20 +21,9 @@
 #include "model/TSettingsKey.h"
 #include "model/TSettingsStore.h"
 
-namespace {
+#include "TDialogTestSupport.h"
 
-// The tree has read the top folder and sorted its entries (screenshots only).
-bool FolderTreeIsFilled(const QAbstractItemModel* folders)
-{
-    const QModelIndex top = folders->index(0, 0);
-    if (folders->rowCount(top) < 2)
-        return false;
-    for (int row = 1; row < folders->rowCount(top); ++row)
-        if (folders->index(row - 1, 0, top).data().toString().compare(folders->index(row, 0, top).data().toString(),
-                                                                       Qt::CaseInsensitive) > 0)
-            return false;
-    return true;
-}
+namespace {
 
 using Strings = std::vector<std::string>;
 
@@ -50,38 +39,23 @@ struct Fixture {
         Data.SearchString = "needle";
         Data.SearchAgain = searchAgain;
         Data.RecurseSubdirs = true;
-        Program.ProgramFolder =
-            QDir(qEnvironmentVariable("QUARNEL_TEST_DATA") + QStringLiteral("/../../resources")).absolutePath().toStdString();
+        Program.ProgramFolder = ResourcesPath().toStdString();
         Dlg = std::make_unique<TSearchWizardDlg>(Data, Program);
         Dlg->ShowMessage = [this](const TInfoMessage& message) { Messages.push_back(message); };
     }
 
-    void Show()
-    {
-        Dlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Dlg.get()));
-        Dlg->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Dlg.get()));
-    }
+    void Show() { ShowActive(*Dlg); }
 
     template <typename T>
     T* Get(const char* name) const
     {
-        T* widget = Dlg->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return Child<T>(*Dlg, name);
     }
 
     QListWidget* List(const char* name) const { return Get<QListWidget>(name); }
     QPushButton* Button(const char* name) const { return Get<QPushButton>(name); }
 
-    bool HasFocus(const char* name) const
-    {
-        QWidget* control = Get<QWidget>(name);
-        QWidget* focus = Dlg->focusWidget();
-        return focus && (focus == control || control->isAncestorOf(focus));
-    }
+    bool HasFocus(const char* name) const { return HasFocusWithin(*Dlg, name); }
 
     void Select(const char* list, const QStringList& entries) const
     {
@@ -412,11 +386,9 @@ private slots:
     void foldersAreIncludedFromTheTreeAndExcluded()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Photos")));
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("photos")));
-        const QString upper = dir.path() + QStringLiteral("/Photos");
-        const QString lower = dir.path() + QStringLiteral("/photos");
+        const QString upper = MakeFolder(dir, QStringLiteral("Photos"));
+        const QString lower = MakeFolder(dir, QStringLiteral("photos"));
+        QVERIFY(!upper.isEmpty() && !lower.isEmpty());
 
         Fixture f;
         f.Show();
@@ -480,8 +452,7 @@ private slots:
     void rendersEveryPage()
     {
         // Set QUARNEL_SCREENSHOT_DIR to look at the pages as a person would.
-        const QString dir = qEnvironmentVariable("QUARNEL_SCREENSHOT_DIR");
-        if (dir.isEmpty())
+        if (ScreenshotFolder().isEmpty())
             QSKIP("QUARNEL_SCREENSHOT_DIR not set");
         Fixture f;
         f.Data.FileSpecs = {"*.cpp", "*.h"};
@@ -492,7 +463,7 @@ private slots:
         QTRY_VERIFY(FolderTreeIsFilled(folders));
         for (int page = 0; page < 4; ++page) {
             f.Dlg->SetPage(page);
-            QVERIFY(f.Dlg->grab().save(QStringLiteral("%1/search-assistant-%2.png").arg(dir).arg(page)));
+            QVERIFY(Snapshot(*f.Dlg, QStringLiteral("search-assistant-%1").arg(page)));
         }
     }
 };
