@@ -110,7 +110,7 @@ std::string TConsoleSearch::HelpText()
            "  -x  stop after first match     -v  list lines without a hit\n"
            "  -s  Soundex (sounds like)      -q  quick: plain text, no regular expression\n"
            "  -Ffile  read the search from a parameter file\n"
-           "  -Pfolder  search this folder\n"
+           "  -Pfolder  search this folder, when no search text and file specifications follow\n"
            "\n"
            "Options:\n"
            "  --json     one JSON object per match\n"
