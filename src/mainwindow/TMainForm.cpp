@@ -233,12 +233,15 @@ void TMainForm::FormCreate()
     Viewer->StopRequested = [this] { return StopLoading; };
     connect(Pane, &THTMLViewer::linkClicked, this, &TMainForm::HTMLWindowHotSpotClick);
 
-    SearchEngine = std::make_unique<TSearchEngine>(Search, FileList, RunStats, Shell);
+    SearchEngine = std::make_unique<TSearchEngine>(Search, FileList, RunStats, NoShell);
     if (!Options.CurrentFolder.empty())
         SearchEngine->SetBaseFolder(Options.CurrentFolder);
     TSearchNotifications notify;
     notify.Progress = [this] { UpdateSearchStatus(); };
-    notify.NewResult = [this](TFileData& record) { AddFileRow(record); };
+    notify.NewResult = [this](TFileData& record) {
+        record.DescribeWith(Shell);
+        AddFileRow(record);
+    };
     notify.SkipNote = [this](const std::string& note) { Builder->WriteMessageLine(note); };
     notify.Error = [this](const std::string& caption, const std::string& title, const std::string& text) {
         ShowInfo(caption, title, text);
@@ -773,8 +776,16 @@ void TMainForm::HideTaskIcon()
 void TMainForm::ShowStatus(const QString& text)
 {
     Status->SetPanelText(0, text);
-    if (Status->isVisible())
+    // The text shows at once, also while a long operation keeps the event loop busy; but a
+    // search reports every file, and painting each would cost more than the search itself.
+    if (!Status->isVisible())
+        return;
+    if (!StatusPainted.isValid() || StatusPainted.elapsed() >= StatusRepaintMs) {
         Status->repaint();
+        StatusPainted.start();
+    } else {
+        Status->update();
+    }
 }
 
 void TMainForm::ShowInfo(const std::string& caption, const std::string& title, const std::string& text)

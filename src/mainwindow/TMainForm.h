@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <cstdint>
@@ -268,6 +269,9 @@ private:
     TSearchStats RunStats;
     TFileList FileList;
     TQtShellInfo Shell;
+    // The engine makes a record for every file it looks at; only the records it keeps are
+    // described by the (much slower) desktop shell.
+    TNullShellInfo NoShell;
     TProfile ParameterFile;
     TPlacement Placement;
     TEventPump Pump;
@@ -317,6 +321,9 @@ private:
     TPrintDlg* PrintDialog = nullptr;
     TInfoDlg* Info = nullptr;
 
+    // When the status line was last painted at once, and how often that may happen.
+    QElapsedTimer StatusPainted;
+    static constexpr int StatusRepaintMs = 50;
     bool PopupEnabled = true;
     bool DocumentShownOnce = false;
     bool Shown = false;

@@ -83,6 +83,14 @@ int64_t ModifiedNanoseconds(const struct stat& info)
 
 } // namespace
 
+void TFileData::DescribeWith(TShellInfo& shell)
+{
+    TypeName = shell.TypeName(FullPath);
+    if (TypeName.size() > MaxTypeNameLength)
+        TypeName.resize(MaxTypeNameLength);
+    Icon = shell.Icon(FullPath);
+}
+
 TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell)
     : Folder(folder), FileName(name)
 {
@@ -92,10 +100,7 @@ TFileData::TFileData(const std::string& folder, const std::string& name, TShellI
         Extension = FileName.substr(lastDot);
     PathWithoutExt = JoinPath(Folder, NameBeforeFirstDot(FileName));
 
-    TypeName = shell.TypeName(FullPath);
-    if (TypeName.size() > MaxTypeNameLength)
-        TypeName.resize(MaxTypeNameLength);
-    Icon = shell.Icon(FullPath);
+    DescribeWith(shell);
 
     const int fd = OpenForProbe(FullPath);
     if (fd < 0)

@@ -20,6 +20,11 @@ public:
     // The copy a re-search scans: every field but the matches, and it takes over the icon.
     explicit TFileData(TFileData& source);
     TFileData(const TFileData&) = delete;
+
+    // Sets the type name (at most 79 characters) and the icon from `shell`. A caller whose shell
+    // is slow may make records with a shell that knows nothing and describe only the records it
+    // keeps.
+    void DescribeWith(TShellInfo& shell);
     TFileData& operator=(const TFileData&) = delete;
 
     // True when the file cannot be opened any more or differs in any way from when it was
