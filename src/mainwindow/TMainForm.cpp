@@ -947,6 +947,12 @@ void TMainForm::RunSearch()
 void TMainForm::UpdateSearchStatus()
 {
     if (Program.BusyState == TProgramData::Searching) {
+        emit searchProgress();
+        // The engine reports every file; nobody reads more than a few dozen names a second, and
+        // setting the texts for each would cost a large share of the search.
+        if (ProgressShown.isValid() && ProgressShown.elapsed() < ProgressIntervalMs)
+            return;
+        ProgressShown.start();
         const std::string& folder = RunStats.CurrentFolder;
         std::string path = folder;
         if (path.empty() || path.back() != '/')
@@ -955,8 +961,8 @@ void TMainForm::UpdateSearchStatus()
         ShowStatus(QStringLiteral("Searching ") + FromBytes(path));
         if (Search.CountFilesFirst && !Search.SearchAgain)
             Progress->setValue(std::min<int>(static_cast<int>(RunStats.SearchedFiles), Progress->maximum()));
-        emit searchProgress();
     } else {
+        ProgressShown.invalidate();
         Progress->setValue(0);
         ShowStatus(RunStats.Completed ? QStringLiteral("Search complete") : QStringLiteral("Search terminated by user"));
     }

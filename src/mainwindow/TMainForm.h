@@ -324,6 +324,9 @@ private:
     // When the status line was last painted at once, and how often that may happen.
     QElapsedTimer StatusPainted;
     static constexpr int StatusRepaintMs = 50;
+    // When the search's progress was last shown, and how often that happens.
+    QElapsedTimer ProgressShown;
+    static constexpr int ProgressIntervalMs = 25;
     bool PopupEnabled = true;
     bool DocumentShownOnce = false;
     bool Shown = false;

@@ -219,6 +219,9 @@ private slots:
         QCOMPARE(H.RowNames(*form), (QStringList{"A.txt", "b.txt", "c.log", "d.bin", "e.txt"}));
         QCOMPARE(form->FileListModel().index(1, TFileListColumns::Matches).data().toString(), QStringLiteral("3"));
         QCOMPARE(form->FileListModel().index(3, TFileListColumns::TextOrBinary).data().toString(), QStringLiteral("B"));
+        // Only the kept records are described by the desktop, and every one of them is.
+        for (int row = 0; row < form->FileListModel().rowCount(); ++row)
+            QVERIFY(!form->FileListModel().index(row, TFileListColumns::Type).data().toString().isEmpty());
         QCOMPARE(form->DetailsBar().PanelText(0),
                  QStringLiteral("'needle' in *.*: 10 matches in 5 files. 6 files searched. 0 files skipped."));
         static const QRegularExpression speed(
