@@ -182,6 +182,16 @@ std::string TAtomicFile::FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+bool TAtomicFile::ReadForRewrite(const std::string& path, std::size_t maxSize, TRewrite& rewrite)
+{
+    rewrite.Target = WriteTarget(path);
+    const TReadOutcome outcome = ReadWholeFile(rewrite.Target, maxSize, rewrite.Content, rewrite.Info);
+    if (outcome == TReadOutcome::Failed)
+        return false;
+    rewrite.Existed = outcome == TReadOutcome::Read;
+    return !rewrite.Existed || access(rewrite.Target.c_str(), W_OK) == 0;
+}
+
 std::string TAtomicFile::WriteTarget(const std::string& path)
 {
     struct stat info;

@@ -106,6 +106,24 @@ public:
     // target when `path` is a link that resolves, otherwise `path` itself (a dangling link is
     // then replaced by the file).
     static std::string WriteTarget(const std::string& path);
+
+    // A file about to be rewritten whole: the file a write should replace (WriteTarget), its
+    // current content and status, and whether it existed.
+    struct TRewrite {
+        std::string Target;
+        std::string Content;
+        struct stat Info {};
+        bool Existed = false;
+    };
+    // Reads the file that a rewrite of `path` replaces, up to `maxSize` bytes. False when the
+    // rewrite must leave the file alone: it exists but cannot be read, or it is read-only
+    // (renaming a new file over it would get past the protection the user gave it).
+    static bool ReadForRewrite(const std::string& path, std::size_t maxSize, TRewrite& rewrite);
+    // Replaces the target of `rewrite` with `content`, keeping the existing file's permissions.
+    static bool Replace(const TRewrite& rewrite, std::string_view content, const TOptions& options)
+    {
+        return Replace(rewrite.Target, content, rewrite.Existed ? &rewrite.Info : nullptr, options);
+    }
     // Creates a new, empty file in `folder` ("" is the current folder) named `prefix`, 12 random
     // letters and digits, `suffix`, with `mode` (the umask applies), exclusively: a name that is
     // taken, by a link too, is never opened, another one is tried. Returns the descriptor,

@@ -90,21 +90,13 @@ bool TProfile::SetText(const std::string& text) const
         return false;
 
     // A linked parameter file stays linked: the write replaces the file the link names.
-    const std::string target = TAtomicFile::WriteTarget(FileName);
-    std::string content;
-    struct stat info;
-    const TAtomicFile::TReadOutcome outcome = TAtomicFile::ReadWholeFile(target, MaxFileSize, content, info);
-    if (outcome == TAtomicFile::TReadOutcome::Failed)
+    TAtomicFile::TRewrite file;
+    if (!TAtomicFile::ReadForRewrite(FileName, MaxFileSize, file))
         return false;
-    const bool existed = outcome == TAtomicFile::TReadOutcome::Read;
-    // Renaming would get past a read-only file's protection; a write in place would not.
-    if (existed && access(target.c_str(), W_OK) != 0)
-        return false;
-
-    const std::string updated = TIniText::Write(content, Section, Entry, text);
-    if (existed && updated == content)
+    const std::string updated = TIniText::Write(file.Content, Section, Entry, text);
+    if (file.Existed && updated == file.Content)
         return true;
-    return TAtomicFile::Replace(target, updated, existed ? &info : nullptr, ReplaceOptions);
+    return TAtomicFile::Replace(file, updated, ReplaceOptions);
 }
 
 bool TProfile::State() const

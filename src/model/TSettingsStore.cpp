@@ -163,25 +163,18 @@ bool TSettingsStore::Save()
 
     const TFileLock lock(Name + ".lock");
     // A linked settings file stays linked: the save replaces the file the link names.
-    const std::string target = TAtomicFile::WriteTarget(Name);
-    std::string content;
-    struct stat info;
-    const TAtomicFile::TReadOutcome outcome = TAtomicFile::ReadWholeFile(target, MaxFileSize, content, info);
-    if (outcome == TAtomicFile::TReadOutcome::Failed)
-        return false;
-    const bool existed = outcome == TAtomicFile::TReadOutcome::Read;
-    // Renaming would get past a read-only file's protection; the user made it read-only.
-    if (existed && access(target.c_str(), W_OK) != 0)
+    TAtomicFile::TRewrite file;
+    if (!TAtomicFile::ReadForRewrite(Name, MaxFileSize, file))
         return false;
 
-    TSettingsTree merged = TSettingsText::Parse(content);
+    TSettingsTree merged = TSettingsText::Parse(file.Content);
     for (const TWrite& write : Pending)
         Apply(merged, write);
     const std::string text = TSettingsText::Format(merged);
     // A file the next load would refuse must not be written.
     if (text.size() > MaxFileSize)
         return false;
-    if (!TAtomicFile::Replace(target, text, existed ? &info : nullptr, ReplaceOptions))
+    if (!TAtomicFile::Replace(file, text, ReplaceOptions))
         return false;
 
     Keys = std::move(merged);
