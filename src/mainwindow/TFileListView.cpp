@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTableView>
 
+#include "mainwindow/TFileIconDelegate.h"
 #include "mainwindow/TFileListModel.h"
 #include "presentation/TFileListColumns.h"
 
@@ -57,6 +58,8 @@ TFileListView::TFileListView(TFileListModel& model, QWidget* parent) : QStackedW
     Icons->setLayoutMode(QListView::Batched);
     Icons->setBatchSize(2000);
     Icons->setMovement(QListView::Static);
+    IconCells = new TFileIconDelegate(Icons);
+    Icons->setItemDelegate(IconCells);
 
     // Every style uses the table's selection, so a style change keeps the selected row.
     Selection = Table->selectionModel();
@@ -129,6 +132,7 @@ void TFileListView::SetStyle(ViewStyle style)
         Icons->setFlow(QListView::LeftToRight);
         Icons->setIconSize(QSize(32, 32));
         Icons->setGridSize(QSize(96, 64));
+        IconCells->SetCellSize(QSize(92, 60));
         Icons->setWordWrap(true);
         Icons->setWrapping(true);
         break;
@@ -137,6 +141,7 @@ void TFileListView::SetStyle(ViewStyle style)
         Icons->setFlow(QListView::LeftToRight);
         Icons->setIconSize(QSize(16, 16));
         Icons->setGridSize(QSize(160, 22));
+        IconCells->SetCellSize(QSize(156, 20));
         Icons->setWordWrap(false);
         Icons->setWrapping(true);
         break;
@@ -146,6 +151,7 @@ void TFileListView::SetStyle(ViewStyle style)
         Icons->setFlow(QListView::TopToBottom);
         Icons->setIconSize(QSize(16, 16));
         Icons->setGridSize(QSize(180, 20));
+        IconCells->SetCellSize(QSize(176, 18));
         Icons->setWordWrap(false);
         Icons->setWrapping(true);
         break;

@@ -10,6 +10,7 @@ class QItemSelectionModel;
 class QListView;
 class QTableView;
 class TFileData;
+class TFileIconDelegate;
 class TFileListModel;
 
 // The file list: one row per matching file, shown in one of four styles. The details style is
@@ -66,6 +67,7 @@ private:
     TFileListModel& ListModel;
     QTableView* Table;
     QListView* Icons;
+    TFileIconDelegate* IconCells;
     QItemSelectionModel* Selection;
     ViewStyle CurrentStyle = Details;
 };
