@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -29,6 +30,7 @@
 #include "model/TSearchData.h"
 #include "model/TSettingsStore.h"
 #include "platform/THTMLViewer.h"
+#include "platform/THelpWindow.h"
 #include "platform/TPlatformDates.h"
 #include "TMainFormHarness.h"
 #include "presentation/TFileListColumns.h"
@@ -567,6 +569,18 @@ private slots:
         QVERIFY(!form->SearchData().SearchAgain);
         form->SearchAgainClick();
         QVERIFY(form->SearchData().SearchAgain);
+    }
+
+    void helpContentsOpensTheHelpFolderBesideTheProgram()
+    {
+        H.WriteFile(TreePath() + "/program/help/index.htm", "<html><body>Contents page</body></html>");
+        auto form = H.MakeForm();
+        H.Start(*form);
+        QCOMPARE(form->ProgramData().HelpFile, Bytes(TreePath() + "/program/help"));
+        form->Command("HelpButton")->trigger();
+        QVERIFY(THelpWindow::Instance() != nullptr);
+        QCOMPARE(THelpWindow::Instance()->Source().toLocalFile(), TreePath() + "/program/help/index.htm");
+        QVERIFY(THelpWindow::Instance()->Browser()->toPlainText().contains(QStringLiteral("Contents page")));
     }
 
     void infoDialogKeepsTextsNotSet()
