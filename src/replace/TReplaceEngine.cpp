@@ -106,10 +106,15 @@ bool TReplaceEngine::ReplaceFile(const TFileData& file)
     return stopRun;
 }
 
+bool TReplaceEngine::Asks() const
+{
+    return Options.Confirmation != 0 && Notify.Confirm;
+}
+
 TReplaceAnswer TReplaceEngine::Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
                                    std::string_view candidate)
 {
-    if (Options.Confirmation == 0 || !Notify.Confirm)
+    if (!Asks())
         return TReplaceAnswer::Yes;
     return Notify.Confirm(TReplaceQuestion{file.FullPath, lineNumber, current, candidate});
 }
@@ -127,9 +132,11 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
 
     const TMatchList& matches = file.Matches;
     const std::string& replacement = Options.ReplaceString;
+    const bool asking = Asks();
     std::size_t i = 0;
     int64_t lineNumber = 0;
     int64_t bytesRead = 0;
+    std::string changed;
     std::string current;
     std::string candidate;
     std::string_view line;
@@ -149,9 +156,16 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
             continue;
         }
 
-        // Columns are those of the original line; `shift` carries them over to the line with
-        // the changes made so far, since a replacement may be longer or shorter than its match.
-        current.assign(line);
+        // Columns are those of the original line. Without questions the changed line is put
+        // together from left to right in `changed`, which holds it up to column `copied` of the
+        // original, so each match costs only its own piece. A question shows the whole line
+        // before and after its change: then `current` is the whole line with the changes made
+        // so far, and `shift` carries the columns over to it, since a replacement may be longer
+        // or shorter than its match.
+        changed.clear();
+        std::size_t copied = 0;
+        if (asking)
+            current.assign(line);
         std::ptrdiff_t shift = 0;
         int32_t previousEnd = 1;
         for (; i < matches.size() && matches[i].LineNumber == lineNumber; ++i) {
@@ -161,24 +175,34 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
                 static_cast<std::size_t>(match.EndPos - 1) > line.size())
                 continue;
             previousEnd = match.EndPos;
-            const auto start = static_cast<std::size_t>(match.StartPos - 1 + shift);
-            const auto end = static_cast<std::size_t>(match.EndPos - 1 + shift);
-            candidate.assign(current, 0, start);
-            candidate += replacement;
-            candidate.append(current, end);
+            const auto start = static_cast<std::size_t>(match.StartPos - 1);
+            const auto end = static_cast<std::size_t>(match.EndPos - 1);
 
-            const TReplaceAnswer answer = Ask(file, lineNumber, current, candidate);
+            TReplaceAnswer answer = TReplaceAnswer::Yes;
+            if (asking) {
+                candidate.assign(current, 0, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(start) + shift));
+                candidate += replacement;
+                candidate.append(current, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(end) + shift));
+                answer = Ask(file, lineNumber, current, candidate);
+            }
             if (answer == TReplaceAnswer::CancelFile)
                 return TBuild::CancelledFile;
             if (answer == TReplaceAnswer::CancelAll)
                 return TBuild::CancelledAll;
-            if (answer == TReplaceAnswer::Yes) {
+            if (answer != TReplaceAnswer::Yes)
+                continue;
+            ++changes;
+            if (asking) {
                 current.swap(candidate);
-                ++changes;
                 shift += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(end - start);
+            } else {
+                changed.append(line.substr(copied, start - copied)).append(replacement);
+                copied = end;
             }
         }
-        if (!output.Write(current) || !output.Write(lineEnd))
+        if (!asking)
+            changed.append(line.substr(copied));
+        if (!output.Write(asking ? current : changed) || !output.Write(lineEnd))
             return TBuild::WriteFailed;
     }
     reader.CloseFile();

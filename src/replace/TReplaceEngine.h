@@ -81,6 +81,8 @@ private:
 
     bool Rewrite(const TFileData& file);
     TBuild BuildNewContent(const TFileData& file, int64_t expectedSize, TReplaceOutput& output, int64_t& changes);
+    // Whether each change is asked about: confirmation is on and someone can answer.
+    bool Asks() const;
     TReplaceAnswer Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
                        std::string_view candidate);
     void Message(std::string_view text);

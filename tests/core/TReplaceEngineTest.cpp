@@ -292,6 +292,11 @@ TEST(TReplaceEngine, OutsideTheReplacedSpansEveryByteStays)
     for (int c = 128; c <= 255; ++c)
         highBytes += static_cast<char>(c);
     highBytes += "\ncaf\xe9 hit \xff\xfe\x80hit\xc3\xa9\n";
+    // One line made of 100000 hits: each change costs its own piece of the line, not the line.
+    std::string manyHits = "first\nx";
+    for (int i = 0; i < 100000; ++i)
+        manyHits += "hit";
+    manyHits += "\r\nhit";
     std::string everyByte = "hit\n";
     for (int c = 0; c <= 255; ++c)
         everyByte += c == '\n' ? 'n' : static_cast<char>(c);
@@ -314,6 +319,7 @@ TEST(TReplaceEngine, OutsideTheReplacedSpansEveryByteStays)
         {"bytes 128 to 255", highBytes},
         {"every byte value on one line", everyByte},
         {"lines far longer than any buffer", longLine},
+        {"a long line of nothing but hits", manyHits},
     };
     for (const Mode mode : {Mode::Copy, Mode::Overwrite}) {
         for (const Case& c : cases) {
