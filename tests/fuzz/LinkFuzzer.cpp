@@ -33,45 +33,18 @@
 #include "presentation/TLinkAction.h"
 #include "presentation/TTextDecoder.h"
 
+#include "FuzzSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        fprintf(stderr, "link fuzz: %s\n", what);
-        abort();
-    }
-}
-
-// A private folder in memory-backed storage for the whole run, removed at exit.
-char RootPath[] = "/dev/shm/quarnel-linkfuzz-XXXXXX";
-
-void RemoveRoot()
-{
-    std::error_code error;
-    fs::remove_all(RootPath, error);
-}
-
-std::string Root()
-{
-    static const bool made = [] {
-        if (!mkdtemp(RootPath))
-            abort();
-        std::atexit(RemoveRoot);
-        return true;
-    }();
-    (void)made;
-    return RootPath;
-}
 
 std::u32string CodePoints(std::string_view utf8)
 {
     std::u32string out;
     for (std::size_t i = 0; i < utf8.size();) {
         const std::size_t length = TTextDecoder::Utf8SequenceLength(utf8, i);
-        Require(length > 0, "the decoded document is valid UTF-8");
+        fuzz::Require(length > 0, "the decoded document is valid UTF-8");
         char32_t cp = static_cast<unsigned char>(utf8[i]) & (0x7F >> length);
         if (length == 1)
             cp = static_cast<unsigned char>(utf8[i]);
@@ -199,20 +172,20 @@ void CheckAnyText(std::string_view text)
     THTMLLink::TMatchTarget target;
     const bool openFile = THTMLLink::ParseOpenFile(text, target);
     if (openFile) {
-        Require(target.Line >= 0 && target.Column >= 0, "a link's numbers are never negative");
-        Require(target.Column <= 9999999999, "a link's column has at most ten digits");
+        fuzz::Require(target.Line >= 0 && target.Column >= 0, "a link's numbers are never negative");
+        fuzz::Require(target.Column <= 9999999999, "a link's column has at most ten digits");
     }
     const TLinkAction action = TLinkAction::Parse(text);
-    Require(action.Link == text, "the action keeps the link's text");
+    fuzz::Require(action.Link == text, "the action keeps the link's text");
     if (openFile) {
-        Require(action.Kind == TLinkAction::TKind::OpenFile, "a match link is an open-file action");
-        Require(action.Target == target, "both readers read a match link alike");
+        fuzz::Require(action.Kind == TLinkAction::TKind::OpenFile, "a match link is an open-file action");
+        fuzz::Require(action.Target == target, "both readers read a match link alike");
     }
     if (action.Kind == TLinkAction::TKind::MatchWindow)
-        Require(action.MatchWindow >= 0 && action.MatchWindow <= 9, "a match window is one digit");
+        fuzz::Require(action.MatchWindow >= 0 && action.MatchWindow <= 9, "a match window is one digit");
     THTMLOptions options;
     int32_t window = -1;
-    Require(action.Apply(options, window) == action.ChangesView(), "only view links change the view");
+    fuzz::Require(action.Apply(options, window) == action.ChangesView(), "only view links change the view");
 }
 
 void CheckRoundTrip(std::string_view path, int64_t line, int64_t column)
@@ -220,31 +193,31 @@ void CheckRoundTrip(std::string_view path, int64_t line, int64_t column)
     const THTMLLink::TMatchTarget expected{std::string(path), line > 0 ? line : 0, ColumnReadBack(column)};
     const std::string link = THTMLLink::OpenFileLink(path, line, column);
     THTMLLink::TMatchTarget target;
-    Require(THTMLLink::ParseOpenFile(link, target), "a written link is a match link");
-    Require(target == expected, "a written link reads back as its path, line and column");
+    fuzz::Require(THTMLLink::ParseOpenFile(link, target), "a written link is a match link");
+    fuzz::Require(target == expected, "a written link reads back as its path, line and column");
     const TLinkAction action = TLinkAction::Parse(link);
-    Require(action.Kind == TLinkAction::TKind::OpenFile && action.Target == expected,
+    fuzz::Require(action.Kind == TLinkAction::TKind::OpenFile && action.Target == expected,
             "a written link is an open-file action on its path, line and column");
 
     if (THTMLLink::NeedsEscapedPath(path)) {
-        Require(link.starts_with("openfile%?"), "a fragile path is written escaped");
+        fuzz::Require(link.starts_with("openfile%?"), "a fragile path is written escaped");
         for (const char c : link)
-            Require(c >= 0x20 && c < 0x7F, "an escaped link is printable ASCII");
+            fuzz::Require(c >= 0x20 && c < 0x7F, "an escaped link is printable ASCII");
     } else {
-        Require(link == "openfile?" + std::string(path) + "&" + std::to_string(line) + "|" + std::to_string(column),
+        fuzz::Require(link == "openfile?" + std::string(path) + "&" + std::to_string(line) + "|" + std::to_string(column),
                 "an ordinary path stands in its link as it is");
     }
 
     std::string attribute;
     THTMLLink::AppendOpenFileAttribute(attribute, path, line, column);
-    Require(attribute.find('"') == std::string::npos, "an href value holds no quote");
-    Require(ReportedLink(attribute) == link, "the pane reports the href as the link text");
+    fuzz::Require(attribute.find('"') == std::string::npos, "an href value holds no quote");
+    fuzz::Require(ReportedLink(attribute) == link, "the pane reports the href as the link text");
 }
 
 // One line of a real document with a match link on `path`, read back from the document file.
 void CheckDocument(std::string_view path, int32_t line, int32_t column)
 {
-    const std::string folder = Root() + "/doc";
+    const std::string folder = fuzz::Root("linkfuzz") + "/doc";
     std::error_code error;
     fs::create_directories(folder, error);
     std::string document;
@@ -263,14 +236,14 @@ void CheckDocument(std::string_view path, int32_t line, int32_t column)
     const std::u32string text = PaneDocumentText(document);
     const std::u32string_view opening = U"<a href=\"";
     const std::size_t start = text.find(opening);
-    Require(start != std::u32string::npos, "the document holds the match link");
+    fuzz::Require(start != std::u32string::npos, "the document holds the match link");
     const std::size_t valueStart = start + opening.size();
     const std::size_t close = text.find(U'"', valueStart);
-    Require(close != std::u32string::npos, "the href is closed");
+    fuzz::Require(close != std::u32string::npos, "the href is closed");
     const std::string link = Utf8(DecodeEntities(std::u32string_view(text).substr(valueStart, close - valueStart)));
     THTMLLink::TMatchTarget target;
-    Require(THTMLLink::ParseOpenFile(link, target), "the document's link is a match link");
-    Require(target == (THTMLLink::TMatchTarget{std::string(path), line, column}),
+    fuzz::Require(THTMLLink::ParseOpenFile(link, target), "the document's link is a match link");
+    fuzz::Require(target == (THTMLLink::TMatchTarget{std::string(path), line, column}),
             "the document's link reads back as its path, line and column");
 }
 

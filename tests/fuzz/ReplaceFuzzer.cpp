@@ -42,38 +42,11 @@
 #include "replace/TReplaceData.h"
 #include "replace/TReplaceEngine.h"
 
+#include "FuzzSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        fprintf(stderr, "replace fuzz: %s\n", what);
-        abort();
-    }
-}
-
-// A private folder in memory-backed storage for the whole run, removed at exit.
-char RootPath[] = "/dev/shm/quarnel-replacefuzz-XXXXXX";
-
-void RemoveRoot()
-{
-    std::error_code error;
-    fs::remove_all(RootPath, error);
-}
-
-std::string Root()
-{
-    static const bool made = [] {
-        if (!mkdtemp(RootPath))
-            abort();
-        std::atexit(RemoveRoot);
-        return true;
-    }();
-    (void)made;
-    return RootPath;
-}
 
 std::string ReadWhole(const std::string& path)
 {
@@ -86,7 +59,7 @@ void WriteWhole(const std::string& path, std::string_view bytes)
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    Require(out.good(), "the test file could not be written");
+    fuzz::Require(out.good(), "the test file could not be written");
 }
 
 std::vector<std::string> NamesIn(const std::string& folder)
@@ -228,7 +201,7 @@ bool Reported(const std::string& document, std::string_view text)
 
 void CheckRun(const Input& in, Policy policy)
 {
-    const std::string work = Root() + "/work";
+    const std::string work = fuzz::Root("replacefuzz") + "/work";
     const std::string files = work + "/files";
     const std::string original = files + "/f.txt";
     std::error_code error;
@@ -260,7 +233,7 @@ void CheckRun(const Input& in, Policy policy)
     }
     if (results.Count() == 0)
         return;
-    Require(results.Count() == 1, "one file was searched");
+    fuzz::Require(results.Count() == 1, "one file was searched");
     const TFileData& file = results.Item(0);
     const TMatchList& matches = file.Matches;
     const std::vector<Line> lines = SplitLines(in.Content);
@@ -269,16 +242,16 @@ void CheckRun(const Input& in, Policy policy)
     if (text) {
         for (std::size_t i = 0; i < matches.size(); ++i) {
             const TMatch& m = matches[i];
-            Require(m.LineNumber >= 1 && static_cast<std::size_t>(m.LineNumber) <= lines.size(),
+            fuzz::Require(m.LineNumber >= 1 && static_cast<std::size_t>(m.LineNumber) <= lines.size(),
                     "a match lies on a line of the file");
             const std::size_t length = lines[static_cast<std::size_t>(m.LineNumber - 1)].Text.size();
-            Require(static_cast<std::size_t>(m.LineLength) == length, "a match carries its line's length");
-            Require(m.StartPos >= 1 && m.StartPos <= m.EndPos && static_cast<std::size_t>(m.EndPos - 1) <= length,
+            fuzz::Require(static_cast<std::size_t>(m.LineLength) == length, "a match carries its line's length");
+            fuzz::Require(m.StartPos >= 1 && m.StartPos <= m.EndPos && static_cast<std::size_t>(m.EndPos - 1) <= length,
                     "a match lies inside its line");
-            Require(m.MatchLength == m.EndPos - m.StartPos, "a match's length is its span's");
+            fuzz::Require(m.MatchLength == m.EndPos - m.StartPos, "a match's length is its span's");
             if (i > 0) {
                 const TMatch& before = matches[i - 1];
-                Require(before.LineNumber < m.LineNumber ||
+                fuzz::Require(before.LineNumber < m.LineNumber ||
                             (before.LineNumber == m.LineNumber && before.EndPos <= m.StartPos &&
                              before.StartPos < m.StartPos),
                         "matches are in order and do not overlap");
@@ -318,7 +291,7 @@ void CheckRun(const Input& in, Policy policy)
     options.Confirmation = asks ? 1 : 0;
     TProgramData program;
     program.ShortFilenames = false;
-    THTMLWin report(nullptr, Root());
+    THTMLWin report(nullptr, fuzz::Root("replacefuzz"));
     report.TempFolder = work + "/report";
     report.Options.FancyOutput = false;
     TReplaceEngine engine(options, program, report);
@@ -327,7 +300,7 @@ void CheckRun(const Input& in, Policy policy)
     // line with many matches does not cost its length for every question.
     constexpr std::size_t KeptQuestionBytes = 1 << 12;
     notify.Confirm = [&](const TReplaceQuestion& q) {
-        Require(q.FullPath == original, "the question names the file");
+        fuzz::Require(q.FullPath == original, "the question names the file");
         const bool keep = q.CurrentLine.size() + q.NewLine.size() <= KeptQuestionBytes;
         asked.push_back({q.LineNumber, keep, keep ? std::string(q.CurrentLine) : std::string(),
                          keep ? std::string(q.NewLine) : std::string()});
@@ -342,9 +315,9 @@ void CheckRun(const Input& in, Policy policy)
 
     const std::vector<std::string> names = NamesIn(files);
     if (!text) {
-        Require(ReadWhole(original) == in.Content, "a refused file is left as it was");
-        Require(names == std::vector<std::string>{"f.txt"}, "nothing is made beside a refused file");
-        Require(Reported(document, TReplaceEngine::BinaryRefusal), "a binary file is refused");
+        fuzz::Require(ReadWhole(original) == in.Content, "a refused file is left as it was");
+        fuzz::Require(names == std::vector<std::string>{"f.txt"}, "nothing is made beside a refused file");
+        fuzz::Require(Reported(document, TReplaceEngine::BinaryRefusal), "a binary file is refused");
         return;
     }
 
@@ -352,14 +325,14 @@ void CheckRun(const Input& in, Policy policy)
     const bool cancelled = !given.empty() && (given.back() == TReplaceAnswer::CancelFile ||
                                               given.back() == TReplaceAnswer::CancelAll);
     if (asks)
-        Require(cancelled ? given.size() <= matches.size() : given.size() == matches.size(),
+        fuzz::Require(cancelled ? given.size() <= matches.size() : given.size() == matches.size(),
                 "every match is asked about once");
     else
-        Require(given.empty(), "nobody is asked without confirmation");
+        fuzz::Require(given.empty(), "nobody is asked without confirmation");
     if (cancelled) {
-        Require(ReadWhole(original) == in.Content, "a cancelled file is left as it was");
-        Require(names == std::vector<std::string>{"f.txt"}, "nothing is made beside a cancelled file");
-        Require(Reported(document, in.Overwrite ? TReplaceEngine::CancelledOverwrite : TReplaceEngine::CancelledCopy),
+        fuzz::Require(ReadWhole(original) == in.Content, "a cancelled file is left as it was");
+        fuzz::Require(names == std::vector<std::string>{"f.txt"}, "nothing is made beside a cancelled file");
+        fuzz::Require(Reported(document, in.Overwrite ? TReplaceEngine::CancelledOverwrite : TReplaceEngine::CancelledCopy),
                 "the cancel is reported");
         return;
     }
@@ -384,7 +357,7 @@ void CheckRun(const Input& in, Policy policy)
             changes += accepted(k);
             if (!asks)
                 continue;
-            Require(asked[k].LineNumber == lineNumber, "the question names the match's line");
+            fuzz::Require(asked[k].LineNumber == lineNumber, "the question names the match's line");
             if (!asked[k].Kept)
                 continue;
             // The question shows the line with the earlier accepted changes, then with this one.
@@ -392,28 +365,28 @@ void CheckRun(const Input& in, Policy policy)
                 Rebuilt(lines[n].Text, on, count, in.Replacement, [&](std::size_t j) { return j < i && accepted(first + j); });
             const std::string made = Rebuilt(lines[n].Text, on, count, in.Replacement,
                                              [&](std::size_t j) { return j == i || (j < i && accepted(first + j)); });
-            Require(asked[k].Current == current, "the question shows the line as it stands");
-            Require(asked[k].New == made, "the question shows the line with the change made");
+            fuzz::Require(asked[k].Current == current, "the question shows the line as it stands");
+            fuzz::Require(asked[k].New == made, "the question shows the line with the change made");
         }
         first = last;
     }
-    Require(first == matches.size(), "every match lies on a line");
+    fuzz::Require(first == matches.size(), "every match lies on a line");
     if (policy == Policy::DeclineAll)
-        Require(expected == in.Content, "declining every change keeps every byte");
+        fuzz::Require(expected == in.Content, "declining every change keeps every byte");
 
-    Require(Reported(document, std::to_string(changes) + std::string(TReplaceEngine::ChangesMade)),
+    fuzz::Require(Reported(document, std::to_string(changes) + std::string(TReplaceEngine::ChangesMade)),
             "the report counts the changes made");
     if (!in.Overwrite) {
-        Require(ReadWhole(original) == in.Content, "copy mode leaves the original untouched");
-        Require(ReadWhole(original + ".new") == expected, "the new file is the original with the changes");
-        Require(names == (std::vector<std::string>{"f.txt", "f.txt.new"}), "copy mode makes the new file only");
+        fuzz::Require(ReadWhole(original) == in.Content, "copy mode leaves the original untouched");
+        fuzz::Require(ReadWhole(original + ".new") == expected, "the new file is the original with the changes");
+        fuzz::Require(names == (std::vector<std::string>{"f.txt", "f.txt.new"}), "copy mode makes the new file only");
     } else {
-        Require(ReadWhole(original) == expected, "the overwritten file is the original with the changes");
+        fuzz::Require(ReadWhole(original) == expected, "the overwritten file is the original with the changes");
         if (in.MakeBackup) {
-            Require(ReadWhole(original + ".bak") == in.Content, "the backup is the original");
-            Require(names == (std::vector<std::string>{"f.txt", "f.txt.bak"}), "overwrite mode makes the backup only");
+            fuzz::Require(ReadWhole(original + ".bak") == in.Content, "the backup is the original");
+            fuzz::Require(names == (std::vector<std::string>{"f.txt", "f.txt.bak"}), "overwrite mode makes the backup only");
         } else {
-            Require(names == std::vector<std::string>{"f.txt"}, "overwrite mode without a backup makes nothing");
+            fuzz::Require(names == std::vector<std::string>{"f.txt"}, "overwrite mode without a backup makes nothing");
         }
     }
 }
@@ -428,6 +401,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckRun(in, Policy::FromInput);
     CheckRun(in, Policy::DeclineAll);
     std::error_code error;
-    fs::remove_all(Root() + "/work", error);
+    fs::remove_all(fuzz::Root("replacefuzz") + "/work", error);
     return 0;
 }

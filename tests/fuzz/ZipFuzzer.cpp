@@ -17,35 +17,15 @@
 #include "engine/TZipExtractor.h"
 #include "engine/TZipSink.h"
 
+#include "FuzzSupport.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-// A private folder in memory-backed storage for the whole run, removed at exit. The path is kept
-// in a plain array so that it is still there when the exit handler runs.
-char RootPath[] = "/dev/shm/quarnel-zipfuzz-XXXXXX";
-
-void RemoveRoot()
-{
-    std::error_code error;
-    fs::remove_all(RootPath, error);
-}
-
-std::string Root()
-{
-    static const bool made = [] {
-        if (!mkdtemp(RootPath))
-            abort();
-        std::atexit(RemoveRoot);
-        return true;
-    }();
-    (void)made;
-    return RootPath;
-}
-
 void ExtractArchive(const uint8_t* data, size_t size)
 {
-    const std::string work = Root() + "/work";
+    const std::string work = fuzz::Root("zipfuzz") + "/work";
     const std::string target = work + "/target";
     const std::string archive = work + "/archive.zip";
     std::error_code error;
