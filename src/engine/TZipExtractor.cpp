@@ -19,6 +19,7 @@
 #include "engine/TZipEntry.h"
 #include "engine/TZipSink.h"
 #include "model/TAtomicFile.h"
+#include "model/TPathText.h"
 
 namespace {
 
@@ -28,18 +29,7 @@ constexpr uint16_t MethodImploded = 6;
 constexpr uint16_t MethodDeflated = 8;
 constexpr std::size_t ChunkSize = 64 * 1024;
 
-
 bool IsSeparator(char c, bool withColon) { return c == '/' || c == '\\' || (withColon && c == ':'); }
-
-// `name` inside `folder`; an empty folder stands for the current one (never the root).
-std::string Join(const std::string& folder, std::string_view name)
-{
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    path.append(name);
-    return path;
-}
 
 // A member goes to a new file beside its final name, renamed over that name (a link there
 // included, so nothing is written through a link) once it is whole and checked. It is not
@@ -79,7 +69,7 @@ bool MakeFolders(const std::string& root, const std::string& relative, std::stri
     folder = root;
     std::size_t start = 0;
     for (std::size_t slash; (slash = relative.find('/', start)) != std::string::npos; start = slash + 1) {
-        folder = Join(folder, std::string_view(relative).substr(start, slash - start));
+        folder = TPathText::Join(folder, std::string_view(relative).substr(start, slash - start));
         struct stat info;
         if (::lstat(folder.c_str(), &info) == 0) {
             if (!S_ISDIR(info.st_mode))
@@ -235,7 +225,7 @@ int TZipExtractor::Extract()
         std::string folder;
         if (!MakeFolders(TargetDirectory, relative, folder))
             break;
-        const std::string finalPath = Join(TargetDirectory, relative);
+        const std::string finalPath = TPathText::Join(TargetDirectory, relative);
         struct stat info;
         if (OverwriteQuery && ::lstat(finalPath.c_str(), &info) == 0 && !OverwriteQuery(finalPath)) {
             ++extracted;

@@ -11,6 +11,8 @@
 #include <random>
 #include <utility>
 
+#include "model/TPathText.h"
+
 namespace {
 
 // Closes once: on Linux the descriptor is released even when close() reports EINTR, so a
@@ -18,16 +20,6 @@ namespace {
 void CloseQuietly(int fd)
 {
     close(fd);
-}
-
-// `name` inside `folder`; an empty folder stands for the current one.
-std::string Join(const std::string& folder, std::string_view name)
-{
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    path.append(name);
-    return path;
 }
 
 // Bits nobody else can guess, so that another user cannot take the names we are about to use.
@@ -215,7 +207,7 @@ int TAtomicFile::CreateUnique(const std::string& folder, std::string_view prefix
         for (int i = 0; i < 12; ++i, bits /= 36)
             name += Digits[bits % 36];
         name.append(suffix);
-        path = Join(folder, name);
+        path = TPathText::Join(folder, name);
         int fd;
         do
             fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, mode);

@@ -8,21 +8,14 @@
 #include <cstddef>
 #include <utility>
 
+#include "model/TPathText.h"
+
 namespace {
 
 // The class of a file is decided by its first bytes; a file whose first line is longer than
 // this is taken for binary.
 constexpr std::size_t ClassifiedBytes = 1025;
 constexpr std::size_t MaxTypeNameLength = 79;
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    if (folder.back() == '/')
-        return folder + name;
-    return folder + '/' + name;
-}
 
 // The name before its first dot. Dots that begin the name (".bashrc") belong to it, so that
 // the work and backup files of a dot-file are named after it and not all called ".bak".
@@ -94,11 +87,11 @@ void TFileData::DescribeWith(TShellInfo& shell)
 TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell)
     : Folder(folder), FileName(name)
 {
-    FullPath = JoinPath(Folder, FileName);
+    FullPath = TPathText::Join(Folder, FileName);
     const std::size_t lastDot = FileName.rfind('.');
     if (lastDot != std::string::npos)
         Extension = FileName.substr(lastDot);
-    PathWithoutExt = JoinPath(Folder, NameBeforeFirstDot(FileName));
+    PathWithoutExt = TPathText::Join(Folder, NameBeforeFirstDot(FileName));
 
     DescribeWith(shell);
 

@@ -4,19 +4,9 @@
 
 #include "engine/TZipExtractor.h"
 #include "model/TFileData.h"
+#include "model/TPathText.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Join(const std::string& folder, const std::string& name)
-{
-    if (folder.empty() || folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
-}
 
 bool TMemberExtraction::Extract(const TFileData& member, const std::string& folder, const TOverwriteQuery& overwrite,
                                 std::string& path)
@@ -24,7 +14,7 @@ bool TMemberExtraction::Extract(const TFileData& member, const std::string& fold
     path.clear();
     if (!member.InZip || member.FileName.empty() || folder.empty())
         return false;
-    const std::string target = Join(folder, member.FileName);
+    const std::string target = TPathText::Join(folder, member.FileName);
 
     TZipExtractor unzipper;
     unzipper.ZipFileName = member.ZipName;
