@@ -6,15 +6,17 @@
 
 namespace {
 
+// A character at (or before) an offset of a text: its length in bytes and whether it is a letter.
+struct Case {
+    const char* Name;
+    std::string Text;
+    std::size_t Offset;
+    int Length;
+    bool Letter;
+};
+
 TEST(LetterTest, CharactersAtAnOffset)
 {
-    struct Case {
-        const char* Name;
-        std::string Text;
-        std::size_t Offset;
-        int Length;
-        bool Letter;
-    };
     const Case cases[] = {
         {"ASCII letter", "xQ", 1, 1, true},
         {"ASCII lower", "z", 0, 1, true},
@@ -56,13 +58,6 @@ TEST(LetterTest, CharactersAtAnOffset)
 
 TEST(LetterTest, CharactersBeforeAnOffset)
 {
-    struct Case {
-        const char* Name;
-        std::string Text;
-        std::size_t Offset;
-        int Length;
-        bool Letter;
-    };
     const Case cases[] = {
         {"ASCII", "ab", 1, 1, true},
         {"start of text", "ab", 0, 0, false},
