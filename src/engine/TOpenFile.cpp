@@ -11,6 +11,8 @@
 #include <cstring>
 #include <new>
 
+#include "model/TRegularFile.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -112,21 +114,11 @@ bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int file
     TextMode = fileType == 1;
     EndFlag = endsWithNewline;
 
-    // O_NONBLOCK keeps a FIFO that carries a file's name from blocking the open; anything that
-    // is not a regular file is then refused, since reading it might never end.
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    while (fd < 0 && errno == EINTR);
+    // Only a regular file is read: reading anything else might never end.
+    struct stat info;
+    const int fd = TRegularFile::OpenForReading(path, &info);
     if (fd < 0)
         return false;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    // O_NONBLOCK stays set: it has no effect on reading a regular file, and clearing it would
-    // cost two more system calls for every file searched.
 
     const auto size = static_cast<uint64_t>(info.st_size);
     const std::size_t wanted = size + 1 >= ReadBufferSize ? ReadBufferSize
@@ -149,8 +141,14 @@ bool TOpenFile::OpenWrite(const std::string& path)
     Writing = true;
     int fd;
     do
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     while (fd < 0 && errno == EINTR);
+    // O_NONBLOCK lets a FIFO without a reader fail the open instead of holding it; the writes
+    // that follow wait as usual.
+    if (fd >= 0 && ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
     if (fd < 0) {
         WriteFailed = true;
         return false;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "model/TRegularFile.h"
+
 namespace {
 constexpr uint32_t LocalHeaderSignature = 0x04034b50;
 constexpr uint32_t DirectorySignature = 0x02014b50;
@@ -61,7 +63,7 @@ TZipArchive::TStatus TZipArchive::Open(const std::string& path)
     }
     Size = DirectoryStart = DirectoryEnd = Shift = Entries = Cursor = Taken = 0;
 
-    File = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    File = TRegularFile::OpenForReading(path);
     if (File < 0)
         return TStatus::CannotOpen;
     struct stat info;

@@ -1,4 +1,5 @@
 #include "model/TAtomicFile.h"
+#include "model/TRegularFile.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -123,15 +124,10 @@ TAtomicFile::TReadOutcome TAtomicFile::ReadWholeFile(const std::string& path, st
                                                      std::string& content, struct stat& info)
 {
     content.clear();
-    int fd;
-    do {
-        // O_NONBLOCK so that a FIFO under the name cannot block the open.
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = TRegularFile::OpenForReading(path, &info);
     if (fd < 0)
         return errno == ENOENT ? TReadOutcome::Missing : TReadOutcome::Failed;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<unsigned long long>(info.st_size) > maxSize) {
+    if (static_cast<unsigned long long>(info.st_size) > maxSize) {
         CloseQuietly(fd);
         return TReadOutcome::Failed;
     }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "model/TPathText.h"
+#include "model/TRegularFile.h"
 
 namespace {
 
@@ -59,16 +60,6 @@ ssize_t ReadAt(int fd, unsigned char* buffer, std::size_t size, off_t offset)
     return static_cast<ssize_t>(total);
 }
 
-// Opens for reading without waiting: a FIFO named like a file must not stop the search.
-int OpenForProbe(const std::string& path)
-{
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 int64_t ModifiedNanoseconds(const struct stat& info)
 {
     return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
@@ -95,16 +86,12 @@ TFileData::TFileData(const std::string& folder, const std::string& name, TShellI
 
     DescribeWith(shell);
 
-    const int fd = OpenForProbe(FullPath);
-    if (fd < 0)
-        return;
-    struct stat info;
     // Only a regular file is read: a FIFO or a device could block or never end. Such an entry
     // stays Unknown, like one that cannot be opened.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    struct stat info;
+    const int fd = TRegularFile::OpenForReading(FullPath, &info);
+    if (fd < 0)
         return;
-    }
 
     Date = TDateTime::FromTimeT(info.st_mtim.tv_sec);
     ModifiedNs = ModifiedNanoseconds(info);
@@ -147,14 +134,11 @@ TFileData::TFileData(TFileData& source)
 
 bool TFileData::IsFileChanged() const
 {
-    const int fd = OpenForProbe(FullPath);
+    struct stat info;
+    const int fd = TRegularFile::OpenForReading(FullPath, &info);
     if (fd < 0)
         return true;
-    struct stat info;
-    const bool statted = ::fstat(fd, &info) == 0;
     ::close(fd);
-    if (!statted || !S_ISREG(info.st_mode))
-        return true;
     return ModifiedNanoseconds(info) != ModifiedNs || static_cast<int64_t>(info.st_size) != Size
         || static_cast<uint64_t>(info.st_ino) != Inode || static_cast<uint64_t>(info.st_dev) != Device;
 }

@@ -13,23 +13,21 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <limits>
 
+#include "model/TAtomicFile.h"
 #include "platform/TMarkupText.h"
 #include "platform/TResultsDocumentBuilder.h"
 #include "platform/TResultsStyleCache.h"
 
 namespace {
 
-// Reads the whole file at `path`; false when it cannot be read.
+// Reads the whole file at `path`; false when it cannot be read or is not a regular file.
 bool ReadFile(const std::string& path, std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    struct stat info;
+    return TAtomicFile::ReadWholeFile(path, std::numeric_limits<std::size_t>::max(), bytes, info) ==
+           TAtomicFile::TReadOutcome::Read;
 }
 
 } // namespace

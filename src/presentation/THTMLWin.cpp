@@ -13,6 +13,7 @@
 
 #include "model/TAtomicFile.h"
 #include "model/TFileData.h"
+#include "model/TRegularFile.h"
 #include "presentation/THTMLEscape.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/TResultsView.h"
@@ -280,15 +281,16 @@ void THTMLWin::AppendMatchLink(std::string& out, std::string_view lineText, int6
 }
 
 void THTMLWin::WriteFileLine(std::string_view lineText, int64_t lineNumber, const TMatchList& matches,
-                             std::size_t firstIndex, std::string_view filePath)
+                             std::size_t firstIndex, std::string_view filePath, uint32_t piece)
 {
     if (!Options.ShowFileContents)
         return;
+    const TLinePlace place{lineNumber, piece};
     std::size_t first = std::min(firstIndex, matches.size());
-    while (first < matches.size() && matches[first].LineNumber < lineNumber)
+    while (first < matches.size() && matches[first].Place() < place)
         ++first;
     std::size_t last = first;
-    while (last < matches.size() && matches[last].LineNumber == lineNumber)
+    while (last < matches.size() && matches[last].Place() == place)
         ++last;
     const std::string number = NumberText(lineNumber);
 
@@ -379,10 +381,7 @@ bool THTMLWin::CopyDocumentTo(const std::string& path) const
     if (!target.has_filename())
         return false;
 
-    int source;
-    do
-        source = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-    while (source < 0 && errno == EINTR);
+    const int source = TRegularFile::OpenForReading(FileName);
     if (source < 0)
         return false;
     TAtomicFile::TOptions options = CopyOptions;

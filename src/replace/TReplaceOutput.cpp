@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "model/TAtomicFile.h"
+#include "model/TRegularFile.h"
 
 namespace {
 
@@ -69,10 +70,7 @@ bool TReplaceOutput::CopyFrom(const std::string& path)
 {
     if (Fd < 0 || FirstError != 0 || !Flush())
         return Fail(EBADF);
-    int source;
-    do
-        source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    while (source < 0 && errno == EINTR);
+    const int source = TRegularFile::OpenForReading(path);
     if (source < 0)
         return Fail(errno);
     char buffer[64 * 1024];

@@ -440,6 +440,10 @@ TEST(TOpenFile, ReaderThatDidNotOpenYieldsNoLines)
             EXPECT_FALSE(file.CloseFile());
         }
     }
+    // Nor does writing wait for a FIFO to get a reader.
+    TOpenFile writer;
+    EXPECT_FALSE(writer.OpenWrite(fifo));
+    EXPECT_FALSE(writer.IsOpen());
 }
 
 TEST(TOpenFile, ReopeningStartsAfresh)
