@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -29,7 +32,24 @@ int CompareNoCase(const std::string& a, const std::string& b)
     return a.compare(b);
 }
 
+// The file systems whose folders are made by the kernel, not stored.
+constexpr unsigned long KernelFileSystems[] = {
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,      DEBUGFS_MAGIC,       TRACEFS_MAGIC,   SECURITYFS_MAGIC,
+    CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, BPF_FS_MAGIC,     PSTOREFS_MAGIC,  EFIVARFS_MAGIC,
+    DEVPTS_SUPER_MAGIC, BINFMTFS_MAGIC,   SELINUX_MAGIC,       SMACK_MAGIC,     NSFS_MAGIC,
+    0x62656570 /* configfs */, 0x65735543 /* fusectl */,
+};
+
 } // namespace
+
+bool TDirectoryLister::IsKernelFileSystem(const std::string& folder)
+{
+    struct statfs info {};
+    if (statfs(folder.c_str(), &info) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(info.f_type);
+    return std::find(std::begin(KernelFileSystems), std::end(KernelFileSystems), type) != std::end(KernelFileSystems);
+}
 
 bool TDirectoryLister::List(const std::string& folder, std::vector<TDirEntry>& entries)
 {

@@ -19,4 +19,9 @@ class TDirectoryLister {
 public:
     // False when the folder cannot be opened or read; `entries` then holds what was read.
     static bool List(const std::string& folder, std::vector<TDirEntry>& entries);
+
+    // True when `folder` lies in a file system the kernel makes up as it is read (/proc, /sys,
+    // cgroups, debugfs and the like): such trees hold links back to the whole file system and
+    // folders that come and go, so a walk never ends in them.
+    static bool IsKernelFileSystem(const std::string& folder);
 };

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
@@ -132,8 +133,8 @@ void TSearchEngine::SearchAgain()
         Bytes += static_cast<double>(copy->Size);
         CurrentFolder = copy->Folder;
         CurrentFile = copy->FileName;
-        const int n = ScanFile(copy);
-        Matches += static_cast<uint32_t>(n);
+        const int64_t n = ScanFile(copy);
+        Matches += static_cast<uint64_t>(n);
         if (n > 0)
             ++Matched;
         ReportProgress();
@@ -156,21 +157,35 @@ void TSearchEngine::SearchFolder(const std::string& folder)
     }
     CurrentFolder = WorkingFolder;
     InZip = false;
-    ActiveFolders = {{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)}};
 
     const std::string root = WorkingFolder;
+    RootDevice = static_cast<uint64_t>(info.st_dev);
+    const auto walkRoot = [&](const std::string& spec, Pass pass) {
+        WorkingFolder = root;
+        WorkingDevice = RootDevice;
+        VisitedFolders = {{RootDevice, static_cast<uint64_t>(info.st_ino)}};
+        WalkFolder(spec, pass);
+    };
     for (const std::string& spec : Data.FileSpecs) {
         if (StopRequested)
             break;
-        WorkingFolder = root;
-        WalkFolder(spec, Pass::Specs);
+        walkRoot(spec, Pass::Specs);
     }
     InZip = true;
-    if (!StopRequested && Data.SearchZIPs) {
-        WorkingFolder = root;
-        WalkFolder("*.ZIP", Pass::Archives);
-    }
+    if (!StopRequested && Data.SearchZIPs)
+        walkRoot("*.ZIP", Pass::Archives);
     WorkingFolder = root;
+}
+
+bool TSearchEngine::EntersFolder(const TDirEntry& entry, const std::string& path)
+{
+    if (Data.SkipUnderscoreDirs && entry.Name.compare(0, 4, "_vti") == 0)
+        return false;
+    // A kernel file system (/proc, /sys) is walked only when the root lies in it: /proc alone
+    // links to the whole tree once for every process.
+    if (entry.Device != WorkingDevice && entry.Device != RootDevice && TDirectoryLister::IsKernelFileSystem(path))
+        return false;
+    return VisitedFolders.insert({entry.Device, entry.Inode}).second;
 }
 
 bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
@@ -186,16 +201,13 @@ bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
         if (entry.Name.front() == '.')
             continue;
         if (entry.IsFolder && Data.RecurseSubdirs) {
-            const bool skipped = Data.SkipUnderscoreDirs && entry.Name.compare(0, 4, "_vti") == 0;
-            const std::pair<uint64_t, uint64_t> id{entry.Device, entry.Inode};
-            // A folder already on the path being walked is a link back up the tree: not entered.
-            if (!skipped && !ActiveFolders.contains(id)) {
-                const std::string parent = WorkingFolder;
-                WorkingFolder = JoinPath(parent, entry.Name);
-                ActiveFolders.insert(id);
+            const std::string path = JoinPath(WorkingFolder, entry.Name);
+            if (EntersFolder(entry, path)) {
+                const std::string parent = std::exchange(WorkingFolder, path);
+                const uint64_t parentDevice = std::exchange(WorkingDevice, entry.Device);
                 WalkFolder(spec, pass); // an unreadable sub-folder is skipped
-                ActiveFolders.erase(id);
                 WorkingFolder = parent;
+                WorkingDevice = parentDevice;
             }
         } else if (!filesProcessed) {
             ProcessFiles(entries, spec, pass);
@@ -241,8 +253,8 @@ void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
         ++Searched;
         Bytes += static_cast<double>(record->Size);
         ReportProgress();
-        const int n = ScanFile(record);
-        Matches += static_cast<uint32_t>(n);
+        const int64_t n = ScanFile(record);
+        Matches += static_cast<uint64_t>(n);
         if (n > 0)
             ++Matched;
     } else {
@@ -253,7 +265,7 @@ void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
     }
 }
 
-int TSearchEngine::ScanFile(std::unique_ptr<TFileData>& record)
+int64_t TSearchEngine::ScanFile(std::unique_ptr<TFileData>& record)
 {
     if (!SearchPass) {
         ++Stats.CountedFiles;
@@ -282,9 +294,17 @@ void TSearchEngine::SearchZip(const TFileData& archive)
     }
 
     // The members are walked as files of the extraction folder, each marked with its archive.
+    // The folder is made afresh for every archive and may get the inode of an earlier one, so
+    // its walk keeps a record of visits of its own.
     WorkingFolder = ZipFolder;
+    std::set<std::pair<uint64_t, uint64_t>> outerVisits = std::exchange(VisitedFolders, {});
+    const uint64_t parentDevice = WorkingDevice;
+    if (struct stat info {}; stat(ZipFolder.c_str(), &info) == 0)
+        WorkingDevice = static_cast<uint64_t>(info.st_dev);
     if (!StopRequested && !WalkFolder("*.*", Pass::Members) && Notify.Error)
         Notify.Error(ErrorCaption, ErrorTitle, "Unable to search ZIP " + archive.FullPath);
+    VisitedFolders = std::move(outerVisits);
+    WorkingDevice = parentDevice;
 
     ClearZipFolder();
     WorkingFolder = parent;

@@ -53,7 +53,7 @@ public:
     double BytesSearched() const { return Bytes; }
     uint32_t SearchedFiles() const { return Searched; }
     uint32_t SkippedFiles() const { return Skipped; }
-    uint32_t TotalMatches() const { return Matches; }
+    uint64_t TotalMatches() const { return Matches; }
 
     // Texts of the error notifications.
     static constexpr const char* ErrorCaption = "Search Error";
@@ -67,9 +67,12 @@ private:
     void SearchFolder(const std::string& folder);
     // Walks the engine's current folder. False when the folder could not be read.
     bool WalkFolder(const std::string& spec, Pass pass);
+    // Whether the walk goes into the sub-folder `entry` of WorkingFolder (full path `path`);
+    // marks it visited when it does.
+    bool EntersFolder(const TDirEntry& entry, const std::string& path);
     void ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass);
     void HandleFile(std::unique_ptr<TFileData> record, Pass pass);
-    int ScanFile(std::unique_ptr<TFileData>& record);
+    int64_t ScanFile(std::unique_ptr<TFileData>& record);
     void SearchZip(const TFileData& archive);
     bool EnsureZipFolder();
     void ClearZipFolder();
@@ -89,7 +92,7 @@ private:
     double Bytes = 0;
     uint32_t Searched = 0;
     uint32_t Skipped = 0;
-    uint32_t Matches = 0;
+    uint64_t Matches = 0;
     std::string CurrentFile;
     std::string CurrentFolder;
     std::atomic<bool> StopRequested{false};
@@ -102,6 +105,10 @@ private:
     std::string WorkingFolder;      // the engine's current folder
     std::string PrivateTempFolder;  // made once per engine with mkdtemp
     std::string ZipFolder;          // the extraction folder inside it
-    // Folders on the path being walked, so that a link back up the tree is not followed.
-    std::set<std::pair<uint64_t, uint64_t>> ActiveFolders;
+    // The folders (device and inode) one walk of a root for one specification has entered:
+    // each is entered once, however many links lead to it, so that links back up the tree end
+    // and chains of links to the same folders cost no more than the folders themselves.
+    std::set<std::pair<uint64_t, uint64_t>> VisitedFolders;
+    uint64_t RootDevice = 0;     // of the root folder being walked
+    uint64_t WorkingDevice = 0;  // of WorkingFolder
 };

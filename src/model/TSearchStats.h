@@ -11,7 +11,7 @@ struct TSearchStats {
     std::string CurrentFolder;
     int32_t CountedFiles = 0;
     uint32_t SkippedFiles = 0;
-    uint32_t TotalMatches = 0;
+    uint64_t TotalMatches = 0;
     uint32_t SearchedFiles = 0;
     uint32_t MatchedFiles = 0;
     bool Completed = false;

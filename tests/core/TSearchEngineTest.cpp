@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "TestDir.h"
 #include "TestZip.h"
@@ -169,6 +174,58 @@ TEST(TSearchEngine, LinkLoopsAreNotFollowed)
     EXPECT_EQ(run.Search(), "result <dir>/a/b/c.txt 1\n");
 }
 
+TEST(TSearchEngine, EachFolderIsWalkedOnceHoweverManyLinksLeadToIt)
+{
+    // Every level links twice to the next, so a walk that follows each link visits the deepest
+    // folder 2^16 times.
+    constexpr int Levels = 16;
+    TestDir dir;
+    dir.MakeFolder("tree");
+    for (int level = 1; level <= Levels; ++level) {
+        const std::string from = level == 1 ? dir.PathOf("tree") : dir.PathOf("store/" + std::to_string(level - 1));
+        const std::string to = dir.MakeFolder("store/" + std::to_string(level));
+        for (const char* name : {"/a", "/b"})
+            ASSERT_EQ(symlink(to.c_str(), (from + name).c_str()), 0);
+    }
+    dir.WriteFile("store/" + std::to_string(Levels) + "/deep.txt", "hit\n");
+    EngineRun run(dir);
+    run.Data.Folders = {dir.PathOf("tree")};
+    run.Data.FileSpecs = {"*.txt", "deep.*"};  // each specification walks the tree anew
+    std::string path = "<dir>/tree";
+    for (int level = 1; level <= Levels; ++level)
+        path += "/a";
+    EXPECT_EQ(run.Search(), "result " + path + "/deep.txt 1\nresult " + path + "/deep.txt 1\n");
+}
+
+TEST(TSearchEngine, KernelFileSystemsAreWalkedOnlyWhenARootLiesInThem)
+{
+    struct stat proc {};
+    if (stat("/proc/self/status", &proc) != 0 || stat("/proc/sys/kernel/random/uuid", &proc) != 0)
+        GTEST_SKIP() << "no /proc here";
+    TestDir dir;
+    dir.WriteFile("status", "Name: mine\n");
+    ASSERT_EQ(symlink("/proc", dir.PathOf("proc").c_str()), 0);
+    EngineRun run(dir);
+    run.Data.SearchString = "Name:";
+    run.Data.FileSpecs = {"status"};
+    // /proc holds a link to the whole tree for every process: should the walk go in, the
+    // first file it finds there ends the run.
+    TSearchNotifications notify;
+    notify.NewResult = [&](TFileData& record) {
+        run.Log += "result " + run.Relative(record.FullPath) + "\n";
+        if (record.FullPath.find("/proc/") != std::string::npos)
+            run.Engine.StopSearch();
+    };
+    run.Engine.SetNotifications(notify);
+    EXPECT_EQ(run.Search(), "result <dir>/status\n");
+
+    // A root inside /proc is walked with its sub-folders.
+    run.Data.Folders = {"/proc/sys/kernel"};
+    run.Data.FileSpecs = {"uuid"};
+    run.Data.SearchString = "-";
+    EXPECT_EQ(run.Search(), "result /proc/sys/kernel/random/uuid\n");
+}
+
 TEST(TSearchEngine, ReSearchKeepsTheListOrderAndDropsArchiveMembers)
 {
     TestDir dir;
@@ -294,6 +351,45 @@ TEST(TSearchEngine, ArchiveMembersAreSearchedAfterTheSpecificationsAndListedWith
     // The extraction folder is gone once the archive is done, so the member's path no longer exists.
     const std::string memberFolder = run.Results.Item(1).Folder;
     EXPECT_FALSE(std::filesystem::exists(memberFolder));
+}
+
+TEST(TSearchEngine, AFifoNamedLikeAnArchiveIsPassedOver)
+{
+    using TestZip::Member;
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    ASSERT_EQ(mkfifo(dir.PathOf("pipe.zip").c_str(), 0600), 0);
+    dir.WriteFile("z.zip", TestZip::BuildZip({Member{.Name = "b.txt", .Content = "hit\n"}}));
+    EngineRun run(dir);
+    run.Data.SearchZIPs = true;
+
+    // Should an open wait for a writer, the guard gives it one after a long while, so that the
+    // test ends and fails instead of hanging.
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool released = false;
+    std::thread guard([&] {
+        std::unique_lock lock(mutex);
+        if (done.wait_for(lock, std::chrono::seconds(30), [&] { return finished; }))
+            return;
+        const int writer = ::open(dir.PathOf("pipe.zip").c_str(), O_WRONLY | O_NONBLOCK);
+        released = writer >= 0;
+        if (writer >= 0)
+            ::close(writer);
+    });
+    const std::string log = run.Search();
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+    }
+    done.notify_one();
+    guard.join();
+
+    EXPECT_FALSE(released) << "the search waited on the FIFO";
+    EXPECT_EQ(log, "result <dir>/a.txt 1\n"
+                   "result " + run.Relative(run.Results.Item(1).FullPath) + " 1 in <dir>/z.zip\n");
+    EXPECT_TRUE(run.Stats.Completed);
 }
 
 TEST(TSearchEngine, CountingPassExtractsArchivesToo)
