@@ -68,21 +68,23 @@ std::string JsonString(std::string_view bytes)
     return out;
 }
 
-// The text of the lines that hold matches, read again from the file: line number -> text.
-std::vector<std::pair<int, std::string>> MatchedLines(const TFileData& record)
+// The text of the lines (or pieces of a line too long to be read whole) that hold matches,
+// read again from the file: place -> text.
+std::vector<std::pair<TLinePlace, std::string>> MatchedLines(const TFileData& record)
 {
-    std::vector<std::pair<int, std::string>> lines;
+    std::vector<std::pair<TLinePlace, std::string>> lines;
     TOpenFile reader;
     reader.OpenRead(record.FullPath, record.EndsWithNewline, record.FileType);
     std::string line;
-    int number = 0;
     std::size_t next = 0;
     while (next < record.Matches.size() && reader.ReadLine(line) != TOpenFile::EndOfLines) {
-        ++number;
-        if (record.Matches[next].LineNumber != number)
+        const TLinePlace place = reader.Place();
+        while (next < record.Matches.size() && record.Matches[next].Place() < place)
+            ++next;
+        if (next == record.Matches.size() || record.Matches[next].Place() != place)
             continue;
-        lines.emplace_back(number, line);
-        while (next < record.Matches.size() && record.Matches[next].LineNumber == number)
+        lines.emplace_back(place, line);
+        while (next < record.Matches.size() && record.Matches[next].Place() == place)
             ++next;
     }
     reader.CloseFile();
@@ -258,8 +260,8 @@ bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats
 void TConsoleSearch::PrintGrep(const TFileData& record)
 {
     const std::string path = DisplayPath(record);
-    for (const auto& [number, text] : MatchedLines(record))
-        Out << path << ':' << number << ':' << text << '\n';
+    for (const auto& [place, text] : MatchedLines(record))
+        Out << path << ':' << place.Line << ':' << text << '\n';
 }
 
 void TConsoleSearch::PrintJson(const TFileData& record)
@@ -270,9 +272,9 @@ void TConsoleSearch::PrintJson(const TFileData& record)
     const auto lines = MatchedLines(record);
     std::size_t line = 0;
     for (const TMatch& match : record.Matches) {
-        while (line < lines.size() && lines[line].first < match.LineNumber)
+        while (line < lines.size() && lines[line].first < match.Place())
             ++line;
-        const std::string text = line < lines.size() && lines[line].first == match.LineNumber
+        const std::string text = line < lines.size() && lines[line].first == match.Place()
                                      ? JsonString(lines[line].second)
                                      : std::string("\"\"");
         Out << "{\"path\":" << path << ",\"archive\":" << archive << ",\"line\":" << match.LineNumber

@@ -236,7 +236,7 @@ bool TLineScanner::FindHits(std::string_view text, OnHit&& onHit) const
     return hit;
 }
 
-int TLineScanner::ScanLine(std::string_view line, int32_t lineNumber, TMatchList& matches) const
+int TLineScanner::ScanLine(std::string_view line, int64_t lineNumber, TMatchList& matches, uint32_t piece) const
 {
     const auto lineLength = static_cast<int32_t>(line.size());
     std::size_t offset = 0;
@@ -246,11 +246,11 @@ int TLineScanner::ScanLine(std::string_view line, int32_t lineNumber, TMatchList
         if (Invert)
             return;
         matches.emplace_back(lineNumber, lineLength, static_cast<int32_t>(offset + start + 1),
-                             static_cast<int32_t>(offset + end + 1));
+                             static_cast<int32_t>(offset + end + 1), piece);
         ++recorded;
     });
     if (!hit && Invert) {
-        matches.emplace_back(lineNumber, lineLength, 1, lineLength + 1);
+        matches.emplace_back(lineNumber, lineLength, 1, lineLength + 1, piece);
         ++recorded;
     }
     return recorded;
@@ -302,11 +302,11 @@ TLineScanner::Step TLineScanner::SkipToCandidate(TOpenFile& reader, std::string_
 {
     std::size_t at = 0;
     if (!FindCandidate(lines, at) || at >= lines.size()) {
-        scan.LineNumber += reader.SkipLinesBefore(lines.data() + lines.size());
+        reader.SkipLinesBefore(lines.data() + lines.size());
         ProcessPending(scan.Notify);
         return Step::NextBuffer;
     }
-    scan.LineNumber += reader.SkipLinesBefore(lines.data() + LineStartOf(lines, at));
+    reader.SkipLinesBefore(lines.data() + LineStartOf(lines, at));
     return Step::ReadLine;
 }
 
@@ -331,7 +331,6 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         if (at == TLiteralFinder::npos) {
             // No line left here holds a hit.
             const int skipped = reader.SkipLinesBefore(data + size);
-            scan.LineNumber += skipped;
             if (skipped > 0)
                 ProcessPending(scan.Notify);
             return Step::NextBuffer;
@@ -341,9 +340,11 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         const auto lineEnd =
             static_cast<std::size_t>(static_cast<const char*>(std::memchr(data + at, '\n', size - at)) - data);
         const std::size_t textEnd = lineEnd > lineStart && data[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
-        scan.LineNumber += reader.SkipLinesBefore(data + lineStart);
-        scan.Count += ScanLine(lines.substr(lineStart, textEnd - lineStart), scan.LineNumber + 1, scan.Matches);
-        scan.LineNumber += reader.SkipLinesBefore(data + lineEnd + 1);
+        reader.SkipLinesBefore(data + lineStart);
+        if (textEnd - lineStart > reader.PieceLimit())
+            return Step::ReadLine; // it comes in pieces
+        scan.Count += ScanLine(lines.substr(lineStart, textEnd - lineStart), reader.LineNumber() + 1, scan.Matches);
+        reader.SkipLinesBefore(data + lineEnd + 1);
         if (StopAfterFirstMatch && scan.Count > 0)
             return Step::Stop;
         ProcessPending(scan.Notify);
@@ -358,13 +359,12 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     constexpr std::size_t None = std::string_view::npos;
     auto skipRest = [&] {
         const int skipped = reader.SkipLinesBefore(data + size);
-        scan.LineNumber += skipped;
         if (skipped > 0)
             ProcessPending(scan.Notify);
         return Step::NextBuffer;
     };
     auto plainLine = [&](std::size_t lineStart) {
-        scan.LineNumber += reader.SkipLinesBefore(data + lineStart);
+        reader.SkipLinesBefore(data + lineStart);
         return Step::ReadLine;
     };
 
@@ -434,12 +434,12 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
         const std::size_t lineStart = LineStartOf(lines, start);
         const auto lineEnd = static_cast<std::size_t>(
             static_cast<const char*>(std::memchr(data + start, '\n', size - start)) - data); // its line feed
-        if (nextInnerCr(lineStart) < lineEnd)
-            return plainLine(lineStart);
         const std::size_t textEnd = lineEnd > lineStart && data[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
-        scan.LineNumber += reader.SkipLinesBefore(data + lineStart);
+        if (nextInnerCr(lineStart) < lineEnd || textEnd - lineStart > reader.PieceLimit())
+            return plainLine(lineStart); // a lone CR, or a line that comes in pieces
+        reader.SkipLinesBefore(data + lineStart);
 
-        const int32_t lineNumber = scan.LineNumber + 1;
+        const int64_t lineNumber = reader.LineNumber() + 1;
         const auto lineLength = static_cast<int32_t>(textEnd - lineStart);
         std::size_t resume = lineStart; // where the current text begins
         std::size_t lastEnd = None;
@@ -471,7 +471,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
         // the search goes on with the next line.
         if (found && start <= lineEnd)
             found = false;
-        scan.LineNumber += reader.SkipLinesBefore(data + lineEnd + 1);
+        reader.SkipLinesBefore(data + lineEnd + 1);
         if (StopAfterFirstMatch && scan.Count > 0)
             return Step::Stop;
         ProcessPending(scan.Notify);
@@ -485,7 +485,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     }
 }
 
-int TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
+int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
                            const TSearchNotifications& notify, const std::atomic<bool>& stopRequested)
 {
     TOpenFile reader;
@@ -513,8 +513,7 @@ int TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& result
         }
         if (reader.ReadLine(line) == TOpenFile::EndOfLines)
             break;
-        ++scan.LineNumber;
-        scan.Count += ScanLine(line, scan.LineNumber, scan.Matches);
+        scan.Count += ScanLine(line, reader.LineNumber(), scan.Matches, reader.LinePiece());
         if (StopAfterFirstMatch && scan.Count > 0)
             break;
         ProcessPending(notify);

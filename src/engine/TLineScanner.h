@@ -45,12 +45,12 @@ public:
     // least one, it moves the record to the end of `results` (leaving `record` empty) and gives
     // the new-result notification. Calls the pending-message hook after each line it examines
     // and stops reading when `stopRequested` is set. Returns the number of matches recorded.
-    int ScanFile(std::unique_ptr<TFileData>& record, TFileList& results, const TSearchNotifications& notify,
+    int64_t ScanFile(std::unique_ptr<TFileData>& record, TFileList& results, const TSearchNotifications& notify,
                  const std::atomic<bool>& stopRequested);
 
-    // Matches one line as the reader returned it, appending its records to `matches`; returns
-    // how many it appended.
-    int ScanLine(std::string_view line, int32_t lineNumber, TMatchList& matches) const;
+    // Matches one line (or one piece of a long line) as the reader returned it, appending its
+    // records to `matches`; returns how many it appended.
+    int ScanLine(std::string_view line, int64_t lineNumber, TMatchList& matches, uint32_t piece = 0) const;
 
     // The error code of the regular expression as the scan compiles it (case-folded without
     // MatchCase); 0 when it compiled or when the search is not a regular-expression search.
@@ -75,8 +75,7 @@ private:
         TMatchList& Matches;
         const TSearchNotifications& Notify;
         const std::atomic<bool>& StopRequested;
-        int32_t LineNumber = 0; // of the last line read or passed over
-        int Count = 0;
+        int64_t Count = 0;
     };
     // What a look at the buffer of whole lines `lines` leaves to do: look at the next buffer,
     // read and scan the reader's next line the plain way, or end the scan.

@@ -25,9 +25,10 @@ namespace {
 constexpr std::size_t ReadBufferSize = 256 * 1024;
 constexpr std::size_t MinBufferSize = 4096;
 constexpr std::size_t WriteBufferSize = 64 * 1024;
-// A line longer than this comes in pieces of this size: the length must fit the int that
-// ReadLine returns, and a file without line ends must not take all the memory there is.
-constexpr std::size_t MaxBufferSize = std::size_t{1} << 30;
+// A buffer never outgrows the longest piece of a line.
+constexpr std::size_t MaxBufferSize = TOpenFile::MaxLinePiece;
+
+TOpenFile::TLineShape Shape;
 
 bool KeptInBlock(unsigned char c)
 {
@@ -91,6 +92,38 @@ TOpenFile::~TOpenFile()
         CloseFile();
 }
 
+void TOpenFile::SetLineShape(const TLineShape& shape)
+{
+    Shape = shape;
+    Shape.PieceSize = std::clamp<std::size_t>(shape.PieceSize, 1, MaxLinePiece);
+}
+
+TOpenFile::TLineShape TOpenFile::LineShape()
+{
+    return Shape;
+}
+
+void TOpenFile::CountLine(bool cut)
+{
+    if (Continues) {
+        ++Piece;
+    } else {
+        ++Line;
+        Piece = 0;
+    }
+    Continues = cut;
+}
+
+// Hands over the first `length` buffered bytes as a piece of a line the rest of which follows.
+int TOpenFile::ReturnPiece(std::string_view& line, std::size_t length)
+{
+    line = std::string_view(Buffer.data() + Begin, length);
+    Begin += length;
+    LastEnd = LineEnd::None;
+    CountLine(true);
+    return static_cast<int>(length);
+}
+
 void TOpenFile::Reset()
 {
     Fd = -1;
@@ -104,6 +137,10 @@ void TOpenFile::Reset()
     Begin = 0;
     End = 0;
     MaskValid = false;
+    PieceSize = Shape.PieceSize;
+    Line = Shape.FirstLine - 1;
+    Piece = 0;
+    Continues = false;
 }
 
 bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int fileType)
@@ -220,8 +257,8 @@ int TOpenFile::ReadLine(std::string_view& line)
         }
         MaskAt = at;
         Mask = mask;
-        if (mask != 0) {
-            const std::size_t lf = at + static_cast<std::size_t>(std::countr_zero(mask));
+        const std::size_t lf = at + static_cast<std::size_t>(std::countr_zero(mask));
+        if (mask != 0 && lf - Begin <= PieceSize) {
             Mask = mask & (mask - 1);
             const char* start = Buffer.data() + Begin;
             std::size_t length = lf - Begin;
@@ -232,6 +269,7 @@ int TOpenFile::ReadLine(std::string_view& line)
             } else {
                 LastEnd = LineEnd::LF;
             }
+            CountLine(false);
             line = std::string_view(start, length);
             return static_cast<int>(length);
         }
@@ -278,6 +316,8 @@ int TOpenFile::ReadTextLine(std::string_view& line)
         if (lf != std::string::npos) {
             const char* start = Buffer.data() + Begin;
             std::size_t length = lf - Begin;
+            if (length - (length > 0 && start[length - 1] == '\r') > PieceSize)
+                return ReturnPiece(line, PieceSize);
             Mask &= Mask - 1;
             Begin = lf + 1;
             if (length > 0 && start[length - 1] == '\r') {
@@ -286,19 +326,22 @@ int TOpenFile::ReadTextLine(std::string_view& line)
             } else {
                 LastEnd = LineEnd::LF;
             }
+            CountLine(false);
             line = std::string_view(start, length);
             return static_cast<int>(length);
         }
+        // One byte more than a piece tells whether the line goes on past it.
+        if (End - Begin > PieceSize)
+            return ReturnPiece(line, PieceSize);
         if (FillBuffer())
             continue;
 
         MaskValid = false;
         LastEnd = LineEnd::None;
         if (!AtEof) {
-            // A line longer than the largest buffer: hand over what is buffered as one piece.
-            line = std::string_view(Buffer.data() + Begin, End - Begin);
-            Begin = End;
-            return static_cast<int>(line.size());
+            // The buffer cannot grow (it holds a whole piece, or memory ran out): what is
+            // buffered is one piece.
+            return ReturnPiece(line, End - Begin);
         }
         if (Begin < End) {
             // The last line has no line feed. It is returned whatever the end flag says, so
@@ -306,12 +349,20 @@ int TOpenFile::ReadTextLine(std::string_view& line)
             line = std::string_view(Buffer.data() + Begin, End - Begin);
             Begin = End;
             EndFlag = true;
+            CountLine(false);
             return static_cast<int>(line.size());
+        }
+        // A line cut into pieces that ends with the file has had its last piece.
+        if (Continues) {
+            Continues = false;
+            EndFlag = true;
+            return EndOfLines;
         }
         // Nothing after the last line feed: one empty line unless the end flag is already set.
         if (EndFlag)
             return EndOfLines;
         EndFlag = true;
+        CountLine(false);
         return 0;
     }
 }
@@ -358,13 +409,14 @@ int TOpenFile::ReadBlock(std::string_view& line)
     }
     BlockLine.resize(kept);
     Begin += taken;
+    CountLine(false);
     line = BlockLine;
     return static_cast<int>(BlockLine.size());
 }
 
 std::string_view TOpenFile::BufferedText()
 {
-    if (!Opened || Writing || !TextMode)
+    if (!Opened || Writing || !TextMode || Continues)
         return {};
     std::size_t searched = 0;
     while (!AtEof) {
@@ -380,7 +432,7 @@ std::string_view TOpenFile::BufferedText()
 
 int TOpenFile::SkipLinesBefore(const char* lineStart)
 {
-    if (!Opened || Writing || !TextMode)
+    if (!Opened || Writing || !TextMode || Continues)
         return 0;
     const char* start = Buffer.data() + Begin;
     if (!lineStart || !Within(lineStart, start, Buffer.data() + End))
@@ -394,6 +446,8 @@ int TOpenFile::SkipLinesBefore(const char* lineStart)
     LastEnd = lastLf > start && lastLf[-1] == '\r' ? LineEnd::CRLF : LineEnd::LF;
     Begin = static_cast<std::size_t>(lastLf + 1 - Buffer.data());
     MaskValid = false;
+    Line += skipped;
+    Piece = 0;
     return skipped;
 }
 

@@ -6,10 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "model/TMatch.h"
+
 // Reads a file line by line, or writes one line by line.
 //
-// Text mode (FileType 1) returns each line whole, however long, without its line end (LF or
-// CR LF). Block mode (any other FileType) returns each 1025-byte block reduced to the bytes 32-127
+// Text mode (FileType 1) returns each line without its line end (LF or CR LF), whole up to
+// MaxLinePiece bytes; a longer line comes in pieces that keep its line number. Block mode (any other FileType) returns each 1025-byte block reduced to the bytes 32-127
 // and 192-255, so that a binary file can be searched like lines. A reader whose open failed
 // yields EndOfLines at once. Writers are always text mode.
 class TOpenFile {
@@ -17,7 +19,22 @@ public:
     static constexpr int EndOfLines = -1;
     static constexpr std::size_t BlockSize = 1025;
 
+    // The longest piece a line comes in: its length must fit the int ReadLine returns, and a
+    // file without line ends must not take all the memory there is.
+    static constexpr std::size_t MaxLinePiece = std::size_t{1} << 30;
+
     enum class LineEnd : uint8_t { None, LF, CRLF };
+
+    // How readers cut and number lines. The defaults serve every reader; tests lower the piece
+    // size and raise the first line's number to try gigabyte lines and billions of lines on
+    // small files. Readers opened afterwards take it; set it only while no other thread opens
+    // a reader.
+    struct TLineShape {
+        std::size_t PieceSize = MaxLinePiece;  // 1 to MaxLinePiece
+        int64_t FirstLine = 1;
+    };
+    static void SetLineShape(const TLineShape& shape);
+    static TLineShape LineShape();
 
     TOpenFile() = default;
     ~TOpenFile();
@@ -35,13 +52,24 @@ public:
     // stays valid until the next call on this reader.
     int ReadLine(std::string& line);
     int ReadLine(std::string_view& line);
-    // The line end of the line read last (None for the last line of a file without one, and
-    // in block mode).
+    // The line end of the line read last (None for the last line of a file without one, for
+    // a piece that the rest of its line follows, and in block mode).
     LineEnd LastLineEnd() const { return LastEnd; }
+    // The number of the line read last (the first line's number less one before any): the
+    // pieces of a line share it, and SkipLinesBefore counts the lines it passes over. In block
+    // mode every block is a line.
+    int64_t LineNumber() const { return Line; }
+    // 0 for a whole line and for the first piece of a long one; 1, 2 ... for the pieces after.
+    uint32_t LinePiece() const { return Piece; }
+    TLinePlace Place() const { return {Line, Piece}; }
+    // The longest piece this reader gives: a line of BufferedText() that is longer comes in
+    // pieces from ReadLine.
+    std::size_t PieceLimit() const { return PieceSize; }
 
     // Text mode, for scanners that look for hits in a whole buffer before splitting lines:
     // the buffered bytes from the start of the next line, refilled when fewer than one whole
-    // line is buffered. Empty at the end of the file.
+    // line is buffered. Empty at the end of the file, and while the rest of a line that came in
+    // pieces is still to be read (ReadLine gives it).
     std::string_view BufferedText();
     // Skips the whole lines that start before `lineStart`, a pointer into BufferedText() that is
     // the start of a line (or its end). Returns how many lines were skipped.
@@ -63,6 +91,9 @@ private:
     uint64_t WindowMask(std::size_t at) const;
     bool Flush();
     void Reset();
+    // Numbers the line about to be returned; `cut` tells that the rest of it follows.
+    void CountLine(bool cut);
+    int ReturnPiece(std::string_view& line, std::size_t length);
 
     int Fd = -1;
     bool Opened = false;
@@ -72,6 +103,10 @@ private:
     bool AtEof = false;
     bool WriteFailed = false;
     LineEnd LastEnd = LineEnd::None;
+    std::size_t PieceSize = MaxLinePiece;
+    int64_t Line = 0;
+    uint32_t Piece = 0;
+    bool Continues = false;  // the line read last was cut: the next read gives more of it
     std::vector<char> Buffer;
     std::size_t Begin = 0;   // first unread byte in Buffer
     std::size_t End = 0;     // one past the last valid byte in Buffer

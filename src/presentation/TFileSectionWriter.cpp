@@ -95,7 +95,6 @@ bool TFileSectionWriter::Write(const TFileData& file, bool wholeFile, int matchW
     TOpenFile reader;
     reader.OpenRead(readPath, file.EndsWithNewline, file.FileType);
     TLineSelection selection(file.Matches, matchWindow, wholeFile);
-    int64_t lineNumber = 0;
     int64_t bytesRead = 0;
     std::string_view line;
     while (!stopRequested()) {
@@ -104,15 +103,16 @@ bool TFileSectionWriter::Write(const TFileData& file, bool wholeFile, int matchW
             break;
         if (ProcessPendingMessage)
             ProcessPendingMessage();
-        ++lineNumber;
+        // The pieces of a line too long to come whole share its number.
+        const TLinePlace place = reader.Place();
         bytesRead += length;
-        if (Progress && !InAllFilesView && lineNumber % ProgressStep == 0)
+        if (Progress && !InAllFilesView && place.Piece == 0 && place.Line % ProgressStep == 0)
             Progress(bytesRead);
-        const TLineSelection::TStep step = selection.Next(lineNumber);
+        const TLineSelection::TStep step = selection.Next(place.Line, place.Piece);
         if (step.GapMarker)
             Document.WriteGapMarker();
         if (step.WriteLine)
-            Document.WriteFileLine(line, lineNumber, file.Matches, step.FirstIndex, file.FullPath);
+            Document.WriteFileLine(line, place.Line, file.Matches, step.FirstIndex, file.FullPath, place.Piece);
         if (step.StopReading)
             break;
     }

@@ -55,9 +55,10 @@ public:
     void WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow);
     void WriteFileHeader(const TFileData& file);
     // One line of a file. `matches` is the file's match list, `firstIndex` the index of the
-    // first match that may lie on this line, `filePath` the path the match links open.
+    // first match that may lie on this line, `filePath` the path the match links open. `piece`
+    // tells which piece of a line too long to be read whole `lineText` is.
     void WriteFileLine(std::string_view lineText, int64_t lineNumber, const TMatchList& matches,
-                       std::size_t firstIndex, std::string_view filePath);
+                       std::size_t firstIndex, std::string_view filePath, uint32_t piece = 0);
     // "&nbsp;<br>" in the whole-line view with file contents shown; otherwise nothing.
     void WriteGapMarker();
     // The escaped text, without a line break.

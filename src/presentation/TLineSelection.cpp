@@ -5,16 +5,21 @@ TLineSelection::TLineSelection(const TMatchList& matches, int matchWindow, bool 
 {
 }
 
-TLineSelection::TStep TLineSelection::Next(int64_t lineNumber)
+TLineSelection::TStep TLineSelection::Next(int64_t lineNumber, uint32_t piece)
 {
+    if (piece > 0) {
+        TStep step = Last;
+        step.GapMarker = false;
+        return step;
+    }
     if (!WholeFile)
-        return NextInWindows(lineNumber);
+        return Last = NextInWindows(lineNumber);
     while (Index < Matches.size() && Matches[Index].LineNumber < lineNumber)
         ++Index;
     TStep step;
     step.WriteLine = true;
     step.FirstIndex = Index;
-    return step;
+    return Last = step;
 }
 
 // The window arithmetic is done in 64 bits so that a huge window from the settings cannot

@@ -12,8 +12,10 @@
 // once, a gap marker stands for the hidden lines, and reading ends at the line after the window
 // of the last match. A file without matches shows no lines in the matches view.
 //
-// Lines are given in order, 1, 2, 3 and so on; the match list must stay alive and unchanged
-// while the selection is used, and is expected in scan order (ascending lines).
+// Lines are given in order, 1, 2, 3 and so on; the pieces of a line too long to be read whole
+// follow each other with the line's number, and each is shown when its line is. The match list
+// must stay alive and unchanged while the selection is used, and is expected in scan order
+// (ascending lines).
 class TLineSelection {
 public:
     struct TStep {
@@ -26,7 +28,7 @@ public:
     // A negative window counts as 0.
     TLineSelection(const TMatchList& matches, int matchWindow, bool wholeFile);
 
-    TStep Next(int64_t lineNumber);
+    TStep Next(int64_t lineNumber, uint32_t piece = 0);
 
 private:
     TStep NextInWindows(int64_t n);
@@ -35,4 +37,5 @@ private:
     int64_t Window;
     bool WholeFile;
     std::size_t Index = 0;
+    TStep Last;  // the step of the line's first piece
 };

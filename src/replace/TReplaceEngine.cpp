@@ -134,23 +134,23 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
     const std::string& replacement = Options.ReplaceString;
     const bool asking = Asks();
     std::size_t i = 0;
-    int64_t lineNumber = 0;
     int64_t bytesRead = 0;
     std::string changed;
     std::string current;
     std::string candidate;
     std::string_view line;
     while (reader.ReadLine(line) != TOpenFile::EndOfLines) {
-        ++lineNumber;
+        // A line too long to come whole comes in pieces of one number; each match belongs to one.
+        const TLinePlace place = reader.Place();
         const std::string_view lineEnd = LineEndBytes(reader.LastLineEnd());
         bytesRead += static_cast<int64_t>(line.size() + lineEnd.size());
         ProcessPendingMessage();
 
         // Records are in line order; one that lies before this line was not reached in its
         // own line and is passed over rather than holding up every later match.
-        while (i < matches.size() && matches[i].LineNumber < lineNumber)
+        while (i < matches.size() && matches[i].Place() < place)
             ++i;
-        if (i == matches.size() || matches[i].LineNumber != lineNumber) {
+        if (i == matches.size() || matches[i].Place() != place) {
             if (!output.Write(line) || !output.Write(lineEnd))
                 return TBuild::WriteFailed;
             continue;
@@ -168,7 +168,7 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
             current.assign(line);
         std::ptrdiff_t shift = 0;
         int32_t previousEnd = 1;
-        for (; i < matches.size() && matches[i].LineNumber == lineNumber; ++i) {
+        for (; i < matches.size() && matches[i].Place() == place; ++i) {
             const TMatch& match = matches[i];
             // Only a span of this line that does not overlap the one before can be replaced.
             if (match.StartPos < previousEnd || match.EndPos < match.StartPos ||
@@ -183,7 +183,7 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
                 candidate.assign(current, 0, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(start) + shift));
                 candidate += replacement;
                 candidate.append(current, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(end) + shift));
-                answer = Ask(file, lineNumber, current, candidate);
+                answer = Ask(file, place.Line, current, candidate);
             }
             if (answer == TReplaceAnswer::CancelFile)
                 return TBuild::CancelledFile;

@@ -184,6 +184,16 @@ TEST(TLineScanner, NthSeparatorPos)
     }
 }
 
+TEST(TLineScanner, LineNumbersPast31BitsAreRecordedAsTheyAre)
+{
+    // A file of 2 GiB of line feeds has more lines than an int32 counts.
+    const int64_t line = (int64_t{1} << 31) + 5;
+    TMatchList matches;
+    EXPECT_EQ(TLineScanner(Criteria(Quick, "b")).ScanLine("abc", line, matches), 1);
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_EQ(matches[0].LineNumber, line);
+}
+
 TEST(TLineScanner, PatternErrorOfTheScan)
 {
     EXPECT_EQ(TLineScanner(Criteria(Normal, "[Z-a]")).PatternErrorCode(), 9);
