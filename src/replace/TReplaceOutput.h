@@ -36,9 +36,22 @@ public:
     // `modeBits` of `original`, and, with `keepTimes`, its access and modification times; then
     // flushes the file to disk and closes it.
     bool Finish(const struct stat& original, mode_t modeBits, bool keepTimes);
+    // After Finish: whether the file could be given the owner and group of `original`. Only the
+    // superuser may give a file away, so a file of another user keeps ours.
+    bool KeptOwner() const { return OwnerKept; }
     // Renames the finished file over `target`, which then holds exactly the new content, and
     // flushes the folder. On failure the target is untouched and the temporary file is removed.
     bool ReplaceTarget(const std::string& target);
+    // Writes the finished file's content into the existing file `target` itself: the very file
+    // `original` describes (its inode), so that the file keeps its other names (hard links),
+    // its owner and its permissions. The new content is written over the old from the start,
+    // the file is cut to its length and flushed to disk, and the temporary file is removed.
+    // Not all at once, unlike ReplaceTarget: when a write fails part way, the content of the
+    // file at `restoreFrom` (a complete copy of the original, on disk) is written back the
+    // same way, and `restored` tells whether that worked. False when the new content is not
+    // in place; `restored` is true then unless the target is left damaged.
+    bool WriteInto(const std::string& target, const struct stat& original, const std::string& restoreFrom,
+                   bool& restored);
     // Gives the finished file the name `stem` + `extension` or, when that name is taken (by
     // anything, a dangling link too), the first free one of `stem`.1`extension`,
     // `stem`.2`extension`, ... up to MaxNameNumber. An existing file is never replaced, also
@@ -69,5 +82,6 @@ private:
     std::string Temporary;
     std::string Pending;  // bytes not yet written
     bool Finished = false;
+    bool OwnerKept = false;
     int FirstError = 0;
 };
