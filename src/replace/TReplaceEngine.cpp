@@ -79,6 +79,7 @@ void TReplaceEngine::ProcessPendingMessage()
 
 void TReplaceEngine::ReplaceFiles(const TFileList& files)
 {
+    Loss = {};
     // The count is asked each time round: the list is the caller's.
     for (std::size_t i = 0; i < files.Count(); ++i) {
         const TFileData& file = files.Item(i);

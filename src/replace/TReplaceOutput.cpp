@@ -26,7 +26,9 @@ int OverwriteWith(int target, const std::string& source)
     while (from < 0 && errno == EINTR);
     if (from < 0)
         return errno;
-    int error = ::lseek(target, 0, SEEK_SET) == 0 && TAtomicFile::CopyAll(from, target) ? 0 : errno;
+    errno = 0;
+    const bool copied = ::lseek(target, 0, SEEK_SET) == 0 && TAtomicFile::CopyAll(from, target);
+    int error = copied ? 0 : errno != 0 ? errno : EIO;
     ::close(from);
     if (error == 0) {
         const off_t length = ::lseek(target, 0, SEEK_CUR);

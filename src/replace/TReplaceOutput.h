@@ -10,8 +10,10 @@
 // written under a temporary name in the folder where it will end up, flushed to disk, and only
 // then given its real name, in one step: renamed over the original (ReplaceTarget), or given a
 // name that no file has yet (PublishAsNew). So no file under a real name is ever half-written,
-// and nothing that exists is replaced unless the caller asks for exactly that. A temporary file
-// that is not given its name is removed (Discard, or when the object goes).
+// and nothing that exists is replaced unless the caller asks for exactly that. Where a new file
+// must not take the original's place, the content is written into the original itself instead
+// (WriteInto), which the caller makes safe with a copy of the original. A temporary file that
+// is not given its name is removed (Discard, or when the object goes).
 //
 // Failures are values: every step returns false once anything has failed, and Error() holds the
 // first system error. Single-threaded; not copyable, as the object owns its temporary file.
