@@ -453,6 +453,8 @@ int TOpenFile::SkipLinesBefore(const char* lineStart)
 
 bool TOpenFile::Flush()
 {
+    if (!Opened || !Writing)
+        return false;
     const char* data = Buffer.data();
     std::size_t left = End;
     while (left > 0 && !WriteFailed) {

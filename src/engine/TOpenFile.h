@@ -80,6 +80,9 @@ public:
     // Writes `text` as it is.
     bool WriteText(std::string_view text);
 
+    // For a writer: writes what is buffered to the file now. False when this or any earlier
+    // write failed, or when the file is not open for writing.
+    bool Flush();
     // Closes the file; for a writer, flushes and reports whether every write reached the file.
     bool CloseFile();
 
@@ -89,7 +92,6 @@ private:
     int ReadBlock(std::string_view& line);
     std::size_t NextLineFeed();
     uint64_t WindowMask(std::size_t at) const;
-    bool Flush();
     void Reset();
     // Numbers the line about to be returned; `cut` tells that the rest of it follows.
     void CountLine(bool cut);

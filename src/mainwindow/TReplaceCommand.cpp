@@ -79,8 +79,10 @@ void TReplaceCommand::Run()
         return;
     }
 
+    bool ran = true;
     if (Context.Options.Mode == TReplaceData::SelectedFileOnly) {
-        if (Context.Program.SelectedItem)
+        ran = Context.Program.SelectedItem != nullptr;
+        if (ran)
             Engine.ReplaceFile(*Context.Program.SelectedItem);
     } else {
         Engine.ReplaceFiles(Context.Files);
@@ -91,5 +93,15 @@ void TReplaceCommand::Run()
         Callbacks.UpdateCommands();
     if (Callbacks.SetPaneContent)
         Callbacks.SetPaneContent(0);
-    ShowStatus(QString::fromLatin1(CompleteText));
+    const TReplaceEngine::TReportLoss& loss = Engine.LostReport();
+    if (!ran || loss.FullPath.empty()) {
+        ShowStatus(QString::fromLatin1(CompleteText));
+        return;
+    }
+    // The run ended where the report could not follow it; the user learns where that was.
+    ShowStatus(QString());
+    if (Callbacks.ShowInfo)
+        Callbacks.ShowInfo(QString::fromLatin1(ErrorCaption), QString::fromLatin1(ErrorTitle),
+                           QString::fromLatin1(loss.Replaced ? ReportLostAfterReplaceText : ReportLostText)
+                               .arg(TDialogText::Show(loss.FullPath)));
 }

@@ -32,7 +32,9 @@ class TSearchData;
 //    record of the result list in the list's current order, with the status text
 //    "Replacing in <path>" before each; a Cancel All ends the loop.
 // 5. Finishes the report (the document builder loads it into the pane), UpdateCommands,
-//    SetPaneContent(0), ShowStatus("Replace complete.").
+//    SetPaneContent(0), ShowStatus("Replace complete."). When the engine ended the run because
+//    the report could not be written (TReplaceEngine::LostReport), ShowStatus("") instead, and
+//    ShowInfo names the file where the run ended.
 //
 // The command is offered only when IsAvailable says so. The result list is not changed by a
 // run. While the run goes on the window must keep the result list and the options as they are:
@@ -101,6 +103,13 @@ public:
     static constexpr const char* ErrorTitle = "An error has occured:";
     static constexpr const char* NoReportText =
         "The replace report could not be created in the temporary folder, so no file has been changed.";
+    // When the report could not take the section of the file %1 (its path), so the run ended.
+    static constexpr const char* ReportLostText =
+        "The replace report could not be written in the temporary folder, so the replace has been stopped: %1 "
+        "and the files after it have not been changed.";
+    static constexpr const char* ReportLostAfterReplaceText =
+        "The replace report could not be written in the temporary folder, so the replace has been stopped after "
+        "the replace in %1, which the report does not show. The files after it have not been changed.";
 
     TReplaceCommand(TContext context, TCallbacks callbacks);
     TReplaceCommand(const TReplaceCommand&) = delete;

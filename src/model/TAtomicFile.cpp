@@ -162,6 +162,20 @@ bool TAtomicFile::WriteAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
+bool TAtomicFile::CopyAll(int from, int to)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!WriteAll(to, buffer, static_cast<std::size_t>(got)))
+            return false;
+    }
+}
+
 std::string TAtomicFile::FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -177,7 +191,12 @@ bool TAtomicFile::ReadForRewrite(const std::string& path, std::size_t maxSize, T
     if (outcome == TReadOutcome::Failed)
         return false;
     rewrite.Existed = outcome == TReadOutcome::Read;
-    return !rewrite.Existed || access(rewrite.Target.c_str(), W_OK) == 0;
+    return !rewrite.Existed || MayWrite(rewrite.Target);
+}
+
+bool TAtomicFile::MayWrite(const std::string& path)
+{
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 std::string TAtomicFile::WriteTarget(const std::string& path)

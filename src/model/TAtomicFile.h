@@ -100,6 +100,9 @@ public:
     // when a write fails.
     static bool WriteAll(int fd, const char* data, std::size_t size);
     static bool WriteAll(int fd, std::string_view bytes) { return WriteAll(fd, bytes.data(), bytes.size()); }
+    // Appends every byte that can be read from `from` to `to` (WriteAll); false when a read or
+    // a write fails, with errno telling why where the system said.
+    static bool CopyAll(int from, int to);
     // The folder part of `path`: "." when it has none, "/" for a file in the root.
     static std::string FolderOf(const std::string& path);
     // The file a write to `path` should replace to keep a symbolic link a link: the resolved
@@ -119,6 +122,10 @@ public:
     // rewrite must leave the file alone: it exists but cannot be read, or it is read-only
     // (renaming a new file over it would get past the protection the user gave it).
     static bool ReadForRewrite(const std::string& path, std::size_t maxSize, TRewrite& rewrite);
+    // Whether this process may write the existing file at `path` itself, judged as opening it
+    // for writing would be (by the effective user, its groups and capabilities). A rewrite
+    // replaces only a file for which this holds: one it may not write is read-only to it.
+    static bool MayWrite(const std::string& path);
     // Replaces the target of `rewrite` with `content`, keeping the existing file's permissions.
     static bool Replace(const TRewrite& rewrite, std::string_view content, const TOptions& options)
     {

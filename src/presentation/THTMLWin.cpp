@@ -91,22 +91,6 @@ constexpr TAtomicFile::TOptions CopyOptions{
     .SyncFolder = false,
 };
 
-bool CopyContents(int from, TAtomicFile& to)
-{
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(from, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        if (!to.Write(buffer, static_cast<std::size_t>(got)))
-            return false;
-    }
-}
-
 }
 
 THTMLWin::THTMLWin(TResultsView* viewer, std::string programFolder)
@@ -350,6 +334,11 @@ void THTMLWin::WriteMessageLine(std::string_view text)
     Write(THTMLEscape::Escape(text) + std::string(LineBreak));
 }
 
+bool THTMLWin::FlushDocument()
+{
+    return InProgress && Output.Flush();
+}
+
 bool THTMLWin::FinishDocument()
 {
     if (!InProgress)
@@ -393,7 +382,7 @@ bool THTMLWin::CopyDocumentTo(const std::string& path) const
         return false;
     }
 
-    const bool ok = CopyContents(source, copy);
+    const bool ok = TAtomicFile::CopyAll(source, copy.Descriptor());
     ::close(source);
     if (!ok)
         return false;  // the temporary copy goes with `copy`

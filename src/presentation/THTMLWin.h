@@ -66,6 +66,9 @@ public:
     // The escaped text and a line break.
     void WriteMessageLine(std::string_view text);
     void WriteFileFooter();
+    // Writes what the document holds so far to its file now. False when the document has no
+    // file or a write to it failed: the document then lacks part of what was written to it.
+    bool FlushDocument();
     // Writes the document's end and closes it, then loads it into the viewer unless it is too
     // large. True when the whole document reached its file.
     bool FinishDocument();

@@ -79,6 +79,7 @@ void TReplaceEngine::ProcessPendingMessage()
 
 void TReplaceEngine::ReplaceFiles(const TFileList& files)
 {
+    Loss = {};
     // The count is asked each time round: the list is the caller's.
     for (std::size_t i = 0; i < files.Count(); ++i) {
         const TFileData& file = files.Item(i);
@@ -92,8 +93,15 @@ void TReplaceEngine::ReplaceFiles(const TFileList& files)
 
 bool TReplaceEngine::ReplaceFile(const TFileData& file)
 {
+    Loss = {};
+    // The report is part of the replace: a file is touched only after its heading has reached
+    // the report's file, and the run ends as soon as the report cannot take what follows.
     Report.WriteFileHeader(file);
-    bool stopRun = false;
+    if (!Report.FlushDocument()) {
+        Loss.FullPath = file.FullPath;
+        return true;
+    }
+    TRewritten outcome = TRewritten::Untouched;
     if (file.FileType != TFileData::Text)
         Message(BinaryRefusal);
     else if (file.InZip)
@@ -101,9 +109,14 @@ bool TReplaceEngine::ReplaceFile(const TFileData& file)
     else if (file.IsFileChanged())
         Message(ChangedRefusal);
     else
-        stopRun = Rewrite(file);
+        outcome = Rewrite(file);
     Report.WriteFileFooter();
-    return stopRun;
+    if (!Report.FlushDocument()) {
+        Loss.FullPath = file.FullPath;
+        Loss.Replaced = outcome == TRewritten::Changed;
+        return true;
+    }
+    return outcome == TRewritten::CancelledAll;
 }
 
 bool TReplaceEngine::Asks() const
@@ -211,9 +224,8 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
     return bytesRead == expectedSize ? TBuild::Built : TBuild::ReadFailed;
 }
 
-// Builds and places the new content of one file that passed the refusals. Returns true after
-// Cancel All.
-bool TReplaceEngine::Rewrite(const TFileData& file)
+// Builds and places the new content of one file that passed the refusals.
+TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
 {
     const bool overwrite = Options.Overwrite != 0;
     const std::string stem = Stem(file, Program.ShortFilenames);
@@ -223,13 +235,19 @@ bool TReplaceEngine::Rewrite(const TFileData& file)
     struct stat original;
     if (::stat(file.FullPath.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) {
         Message(ChangedRefusal);
-        return false;
+        return TRewritten::Untouched;
+    }
+    // A file its user may not write keeps that protection, which a new file renamed over it
+    // would get past. Looked at before anyone is asked about a change, and again at the end.
+    if (overwrite && !TAtomicFile::MayWrite(target)) {
+        Message(ReadOnlyRefusal);
+        return TRewritten::Untouched;
     }
 
     TReplaceOutput output;
     if (!output.Open(TAtomicFile::FolderOf(overwrite ? target : stem))) {
         Message(std::string(NewFileFailure) + output.ErrorText());
-        return false;
+        return TRewritten::Untouched;
     }
     int64_t changes = 0;
     const TBuild built = BuildNewContent(file, static_cast<int64_t>(original.st_size), output, changes);
@@ -237,59 +255,78 @@ bool TReplaceEngine::Rewrite(const TFileData& file)
         // The original was never touched, so it stands exactly as it was.
         output.Discard();
         Message(overwrite ? CancelledOverwrite : CancelledCopy);
-        return built == TBuild::CancelledAll;
+        return built == TBuild::CancelledAll ? TRewritten::CancelledAll : TRewritten::Untouched;
     }
     if (built == TBuild::ReadFailed) {
         // A file that changed while it was read cannot be read as recorded either.
         Message(file.IsFileChanged() ? ChangedRefusal : ReadFailure);
-        return false;
+        return TRewritten::Untouched;
     }
     if (built == TBuild::WriteFailed || !output.Finish(original, overwrite ? ReplacementModeBits : CopyModeBits, false)) {
         Message(std::string(NewFileFailure) + output.ErrorText());
-        return false;
+        return TRewritten::Untouched;
     }
 
     if (!overwrite) {
         if (file.IsFileChanged()) {
             Message(ChangedRefusal);
-            return false;
+            return TRewritten::Untouched;
         }
         std::string newFile;
         if (!output.PublishAsNew(stem, NewFileExtension, newFile)) {
             Message(std::string(NewFileFailure) + output.ErrorText());
-            return false;
+            return TRewritten::Untouched;
         }
         Message(std::to_string(changes) + std::string(ChangesMade));
         Message(std::string(CopyDone) + newFile);
-        return false;
+        return TRewritten::Changed;
     }
 
+    // A file with other names (hard links), or one whose owner the new file could not be given,
+    // is written in place, through its own inode: renaming a new file over it would leave the
+    // old text under the other names and make the file ours. Writing in place is not done in
+    // one step, so a complete copy of the original, the backup, is on disk first, also when no
+    // backup is to be kept.
+    const bool inPlace = original.st_nlink > 1 || !output.KeptOwner();
     std::string backupFile;
-    if (Options.MakeBackup) {
+    if (Options.MakeBackup || inPlace) {
         TReplaceOutput backup;
         if (!backup.Open(TAtomicFile::FolderOf(stem)) || !backup.CopyFrom(target) ||
             !backup.Finish(original, CopyModeBits, true) || !backup.PublishAsNew(stem, BackupExtension, backupFile)) {
             Message(std::string(BackupFailure) + backup.ErrorText());
-            return false;
+            return TRewritten::Untouched;
         }
     }
+    const auto dropBackup = [&backupFile] {
+        if (!backupFile.empty())
+            ::unlink(backupFile.c_str());
+        backupFile.clear();
+    };
     // The last look before the original is replaced: a file changed while it was being read or
     // copied keeps the change, and a backup made of it goes again.
-    if (file.IsFileChanged()) {
-        if (!backupFile.empty())
-            ::unlink(backupFile.c_str());
-        Message(ChangedRefusal);
-        return false;
+    const std::string_view refusal =
+        file.IsFileChanged() ? ChangedRefusal : !TAtomicFile::MayWrite(target) ? ReadOnlyRefusal : std::string_view();
+    if (!refusal.empty()) {
+        dropBackup();
+        Message(refusal);
+        return TRewritten::Untouched;
     }
-    if (!output.ReplaceTarget(target)) {
-        if (!backupFile.empty())
-            ::unlink(backupFile.c_str());
+    bool restored = true;
+    if (inPlace ? !output.WriteInto(target, original, backupFile, restored) : !output.ReplaceTarget(target)) {
         Message(std::string(OriginalFailure) + output.ErrorText());
-        return false;
+        if (!restored) {
+            // The backup is all that is left of the original: it stays, and the report says where.
+            Message(std::string(RestoreFailure) + backupFile);
+            return TRewritten::Changed;
+        }
+        dropBackup();
+        return TRewritten::Untouched;
     }
+    if (!Options.MakeBackup)
+        dropBackup();
     Message(std::to_string(changes) + std::string(ChangesMade));
     Message(OverwriteDone);
     if (!backupFile.empty())
         Message(std::string(BackupDone) + backupFile);
-    return false;
+    return TRewritten::Changed;
 }

@@ -29,13 +29,20 @@ class TReplaceOutput;
 //   it, flushed to disk, and renamed over the original in one step, with the original's
 //   permissions. Until that step the original is not touched, so a refusal, a cancel or any
 //   failure leaves it exactly as it was, and the report says what failed.
+// - A file with other names (hard links), or whose owner the new file cannot be given, keeps
+//   its inode, and with it those names and its owner: the new content is written into the file
+//   itself, only after a complete backup of it is on disk, and a failed write is undone from
+//   that backup. The backup is removed afterwards unless the options keep it.
+// - A file this process may not write (TAtomicFile::MayWrite) is refused in overwrite mode.
+// - The report is part of the replace: a file is touched only after its heading reached the
+//   report's file, and the run ends at the first file whose section cannot be written.
 // - A file that changed on disk after the search (TFileData::IsFileChanged), also while the
 //   engine was reading it, is refused.
 // - An existing file is never replaced by a new file or a backup: when the name is taken the
 //   first free numbered name is used instead (notes.txt.1.new), and the report names it.
 //
-// The engine keeps no state between files. It reads the options and the ShortFilenames
-// preference afresh for every file. Single-threaded; it runs on the caller's thread.
+// The engine keeps no state between files but LostReport. It reads the options and the
+// ShortFilenames preference afresh for every file. Single-threaded; it runs on the caller's thread.
 class TReplaceEngine {
 public:
     // Report texts.
@@ -43,11 +50,14 @@ public:
     static constexpr std::string_view ZipRefusal = "Replace not performed - file is in a ZIP archive.";
     static constexpr std::string_view ChangedRefusal =
         "Replace not performed - file has been changed or deleted since it was searched.";
+    static constexpr std::string_view ReadOnlyRefusal = "Replace not performed - file is read-only.";
     static constexpr std::string_view ReadFailure = "Replace not performed - file could not be read.";
     static constexpr std::string_view NewFileFailure = "Replace not performed - the new file could not be written: ";
     static constexpr std::string_view BackupFailure = "Replace not performed - the backup could not be made: ";
     static constexpr std::string_view OriginalFailure =
         "Replace not performed - the original file could not be replaced: ";
+    static constexpr std::string_view RestoreFailure =
+        "The original file could not be restored; its original content is kept in ";
     static constexpr std::string_view CancelledOverwrite = "Replace cancelled by user - original file restored";
     static constexpr std::string_view CancelledCopy = "Replace cancelled by user";
     static constexpr std::string_view ChangesMade = " changes made";
@@ -64,12 +74,20 @@ public:
 
     void SetNotifications(TReplaceNotifications notifications);
 
-    // Replaces in one file and writes that file's section of the report. Returns true only
-    // when the user chose Cancel All, which ends the run.
+    // Replaces in one file and writes that file's section of the report. Returns true when the
+    // run must end: the user chose Cancel All, or the report could not be written (LostReport).
     bool ReplaceFile(const TFileData& file);
     // ReplaceFile on every record of `files`, in the list's order, with the status text
-    // "Replacing in <path>" before each; ends after a file whose answer was Cancel All.
+    // "Replacing in <path>" before each; ends after a file for which ReplaceFile returned true.
     void ReplaceFiles(const TFileList& files);
+
+    // What the report lacks after the last ReplaceFile: the report's file could not take that
+    // file's section, so the run ended there and no later file was touched.
+    struct TReportLoss {
+        std::string FullPath;   // the file whose section was lost; empty when nothing was lost
+        bool Replaced = false;  // whether that file's replace was made all the same
+    };
+    const TReportLoss& LostReport() const { return Loss; }
 
     // The names the backup and the new file of `file` are given when free: the full path, or
     // with short names the path without extension, followed by ".bak" or ".new".
@@ -78,8 +96,10 @@ public:
 
 private:
     enum class TBuild { Built, CancelledFile, CancelledAll, ReadFailed, WriteFailed };
+    // What Rewrite did on disk: nothing, or made the new file, the backup or the change.
+    enum class TRewritten { Untouched, Changed, CancelledAll };
 
-    bool Rewrite(const TFileData& file);
+    TRewritten Rewrite(const TFileData& file);
     TBuild BuildNewContent(const TFileData& file, int64_t expectedSize, TReplaceOutput& output, int64_t& changes);
     // Whether each change is asked about: confirmation is on and someone can answer.
     bool Asks() const;
@@ -92,4 +112,5 @@ private:
     const TProgramData& Program;
     THTMLWin& Report;
     TReplaceNotifications Notify;
+    TReportLoss Loss;
 };

@@ -16,6 +16,29 @@ namespace {
 
 constexpr std::size_t FlushSize = 256 * 1024;
 
+// Makes the content of the open file `target` that of the file at `source`: written from the
+// start over what is there, cut to its length, and flushed to disk. 0, or the errno of the
+// failure.
+int OverwriteWith(int target, const std::string& source)
+{
+    int from;
+    do
+        from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+    while (from < 0 && errno == EINTR);
+    if (from < 0)
+        return errno;
+    errno = 0;
+    const bool copied = ::lseek(target, 0, SEEK_SET) == 0 && TAtomicFile::CopyAll(from, target);
+    int error = copied ? 0 : errno != 0 ? errno : EIO;
+    ::close(from);
+    if (error == 0) {
+        const off_t length = ::lseek(target, 0, SEEK_CUR);
+        if (length < 0 || ::ftruncate(target, length) != 0 || ::fsync(target) != 0)
+            error = errno;
+    }
+    return error;
+}
+
 } // namespace
 
 TReplaceOutput::~TReplaceOutput()
@@ -73,25 +96,10 @@ bool TReplaceOutput::CopyFrom(const std::string& path)
     const int source = TRegularFile::OpenForReading(path);
     if (source < 0)
         return Fail(errno);
-    char buffer[64 * 1024];
-    bool ok = true;
-    for (;;) {
-        const ssize_t got = ::read(source, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            ok = Fail(errno);
-            break;
-        }
-        if (got == 0)
-            break;
-        if (!TAtomicFile::WriteAll(Fd, buffer, static_cast<std::size_t>(got))) {
-            ok = Fail(errno);
-            break;
-        }
-    }
+    const bool copied = TAtomicFile::CopyAll(source, Fd);
+    const int error = errno;
     ::close(source);
-    return ok;
+    return copied || Fail(error);
 }
 
 bool TReplaceOutput::Finish(const struct stat& original, mode_t modeBits, bool keepTimes)
@@ -99,9 +107,14 @@ bool TReplaceOutput::Finish(const struct stat& original, mode_t modeBits, bool k
     if (Fd < 0 || FirstError != 0 || !Flush())
         return Fail(EBADF);
     // The owner first: changing it may clear the set-id bits that the mode then sets again.
-    // Only the superuser may give a file away, so a refusal just keeps our own ownership.
-    if (::fchown(Fd, original.st_uid, original.st_gid) != 0) {
+    // Only the superuser may give a file away, so a refusal keeps our own ownership, and then
+    // at least the group where we belong to it.
+    if (::fchown(Fd, original.st_uid, original.st_gid) != 0 &&
+        ::fchown(Fd, static_cast<uid_t>(-1), original.st_gid) != 0) {
+        // Neither is allowed: the file stays ours, as KeptOwner tells.
     }
+    struct stat made;
+    OwnerKept = ::fstat(Fd, &made) == 0 && made.st_uid == original.st_uid && made.st_gid == original.st_gid;
     if (::fchmod(Fd, original.st_mode & modeBits) != 0)
         return Fail(errno);
     if (keepTimes) {
@@ -131,6 +144,37 @@ bool TReplaceOutput::ReplaceTarget(const std::string& target)
     Finished = false;
     SyncFolder(target);
     return true;
+}
+
+bool TReplaceOutput::WriteInto(const std::string& target, const struct stat& original, const std::string& restoreFrom,
+                               bool& restored)
+{
+    restored = true;
+    if (!Finished || FirstError != 0)
+        return Fail(EBADF);
+    int fd;
+    do
+        fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        Fail(errno);
+        Discard();
+        return false;
+    }
+    // Only the very file that was read and copied is written: another one put under the name
+    // meanwhile is left alone.
+    struct stat now;
+    int error = 0;
+    if (::fstat(fd, &now) != 0)
+        error = errno;
+    else if (now.st_dev != original.st_dev || now.st_ino != original.st_ino)
+        error = ESTALE;
+    else if ((error = OverwriteWith(fd, Temporary)) != 0)
+        restored = OverwriteWith(fd, restoreFrom) == 0;
+    // The content has reached the disk (fsync) or failed already; the close adds nothing.
+    ::close(fd);
+    Discard();
+    return error == 0 || Fail(error);
 }
 
 std::string TReplaceOutput::NumberedName(const std::string& stem, std::string_view extension, int number)

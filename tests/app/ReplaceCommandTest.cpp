@@ -11,9 +11,14 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "dialogs/TReplaceConfirmDlg.h"
 #include "dialogs/TReplaceDlg.h"
@@ -57,7 +62,8 @@ public:
         Callbacks.UpdateCommands = [this] { Log << QStringLiteral("update commands"); };
         Callbacks.ProcessPendingMessage = [this] { ++PendingCalls; };
         Callbacks.ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
-            Log << QStringLiteral("info ") + caption + QStringLiteral(" / ") + title + QStringLiteral(" / ") + text;
+            Log << QStringLiteral("info ") + caption + QStringLiteral(" / ") + title + QStringLiteral(" / ") +
+                       Relative(text);
         };
         Callbacks.SetPaneContent = [this](int content) { Log << QStringLiteral("pane %1").arg(content); };
         Callbacks.Confirm = [this](const TReplaceQuestion& question) {
@@ -145,6 +151,29 @@ public:
     std::deque<TReplaceAnswer> Answers;
     QStringList Log;
     int PendingCalls = 0;
+};
+
+// While it lives, no file can grow past `limit` bytes: writes past it fail (with EFBIG, the
+// signal ignored), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) : OldHandler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        ::getrlimit(RLIMIT_FSIZE, &Old);
+        const rlimit lower{limit, Old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, OldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit Old{};
+    void (*OldHandler)(int);
 };
 
 } // namespace
@@ -331,6 +360,61 @@ private slots:
                              }));
         QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("hit\n"));
         QCOMPARE(window.Names(), QStringList({"a.txt"}));
+    }
+
+    void aReportThatCannotBeWrittenEndsTheRunAndTheUserIsTold_data()
+    {
+        QTest::addColumn<bool>("fullFromTheStart");  // else from the question about b.txt on
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("a");
+        QTest::addRow("before the first file")
+            << true
+            << QStringLiteral("The replace report could not be written in the temporary folder, so the replace has "
+                              "been stopped: <dir>/files/a.txt and the files after it have not been changed.")
+            << QByteArray("hit\n");
+        QTest::addRow("after a file was replaced")
+            << false
+            << QStringLiteral("The replace report could not be written in the temporary folder, so the replace has "
+                              "been stopped after the replace in <dir>/files/b.txt, which the report does not show. "
+                              "The files after it have not been changed.")
+            << QByteArray("HIT!\n");
+    }
+
+    void aReportThatCannotBeWrittenEndsTheRunAndTheUserIsTold()
+    {
+        QFETCH(bool, fullFromTheStart);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, a);
+        Window window;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            window.Write(QString::fromLatin1(name), "hit\n");
+        window.RunSearch();
+        window.Options.Overwrite = 1;
+        window.Options.Confirmation = 1;
+        window.Options.ReplaceString = "HIT!";
+        window.Answers = {TReplaceAnswer::Yes, TReplaceAnswer::Yes, TReplaceAnswer::Yes};
+        // Only the report grows past the limit: the files replaced are far smaller.
+        std::optional<FileSizeLimit> limit;
+        if (fullFromTheStart)
+            limit.emplace(1);
+        const auto answer = window.Callbacks.Confirm;
+        window.Callbacks.Confirm = [&](const TReplaceQuestion& question) {
+            struct stat report {};
+            if (!limit && question.FullPath.ends_with("b.txt") &&
+                ::stat(window.Report.DocumentFileName().c_str(), &report) == 0)
+                limit.emplace(static_cast<rlim_t>(report.st_size));
+            return answer(question);
+        };
+        WhenModal(&window.ExpertDialog, [&window] { window.ExpertDialog.OKClick(); });
+        QVERIFY(window.Command().ReplaceClick());
+        limit.reset();
+
+        QCOMPARE(window.Log.mid(window.Log.size() - 4),
+                 QStringList({"update commands", "pane 0", "status ",
+                              "info Replace Error / An error has occured: / " + message}));
+        QVERIFY(!window.Log.contains(QStringLiteral("status Replacing in <dir>/files/c.txt")));
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), a);
+        QCOMPARE(window.Read(QStringLiteral("c.txt")), QByteArray("hit\n"));
     }
 
     void isAvailableOnlyForAnIdleWindowWithResultsOfANormalSearch()

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -211,8 +212,9 @@ private:
     void (*OldHandler)(int) = nullptr;
 };
 
-// While it lives, folder permissions bind this process even when it runs as the superuser:
-// the capability to override them is taken out of the effective set and given back after.
+// While it lives, permissions and ownership bind this process as they bind an ordinary user,
+// even when it runs as the superuser: the capabilities to override permissions and to give
+// files away are taken out of the effective set and given back after.
 class PermissionsBind {
 public:
     PermissionsBind()
@@ -224,7 +226,8 @@ public:
         if (::syscall(SYS_capget, &Header, Saved) != 0)
             return;
         __user_cap_data_struct lowered[2] = {Saved[0], Saved[1]};
-        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_CHOWN) |
+                                  (1u << CAP_FOWNER) | (1u << CAP_FSETID));
         Binding = Lowered = ::syscall(SYS_capset, &Header, lowered) == 0;
     }
     ~PermissionsBind()
@@ -657,6 +660,10 @@ TEST(TReplaceEngine, NewFilesKeepTheOriginalsPermissionsAndTheBackupItsTime)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
+        if (c.ReplaceMode == Mode::Overwrite && (c.Permissions & 0200) == 0 && ::geteuid() != 0) {
+            std::cout << "skipped: only the superuser may overwrite a read-only file\n";
+            continue;
+        }
         TestDir dir;
         ReplaceRun run(dir);
         const std::string path = run.Write("a.txt", "hit\n", 1500000000, 123456789);
@@ -789,6 +796,176 @@ TEST(TReplaceEngine, MatchRecordsThatDoNotFitTheirLineAreLeftAlone)
     run.Set(Mode::Copy);
     run.ReplaceAll();
     EXPECT_EQ(run.Read("a.txt.new"), "a HIT! b\nlast\n");
+}
+
+TEST(TReplaceEngine, OverwriteModeRefusesAFileItsUserMayNotWrite)
+{
+    struct Case {
+        const char* Name;
+        Mode ReplaceMode;
+        bool MakeBackup;
+        bool LockedWhileAsked;  // made read-only while the user is asked about the change
+        std::string Report;
+        Names After;
+    };
+    const std::string refused = "file <dir>/files/a.txt\n  Replace not performed - file is read-only.\n";
+    const Case cases[] = {
+        {"a read-only file", Mode::Overwrite, false, false, refused, {"a.txt"}},
+        {"a read-only file, with a backup asked for", Mode::Overwrite, true, false, refused, {"a.txt"}},
+        {"a file made read-only while the user is asked", Mode::Overwrite, true, true, refused, {"a.txt"}},
+        {"copy mode leaves a read-only original alone", Mode::Copy, false, false,
+         "file <dir>/files/a.txt\n  1 changes made\n  Changes have been saved in <dir>/files/a.txt.new\n",
+         {"a.txt", "a.txt.new"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TestDir dir;
+        ReplaceRun run(dir);
+        const std::string path = run.Write("a.txt", "hit\n");
+        if (!c.LockedWhileAsked) {
+            ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        }
+        run.Search();
+        run.Set(c.ReplaceMode, c.MakeBackup);
+        if (c.LockedWhileAsked) {
+            run.Options.Confirmation = 1;
+            run.Answers = {Yes};
+            run.OnQuestion = [&path] { ::chmod(path.c_str(), 0444); };
+        }
+        PermissionsBind bind;
+        if (!bind.Binding) {
+            std::cout << "skipped: permissions cannot be made to bind this process\n";
+            return;
+        }
+        EXPECT_EQ(run.ReplaceAll(), c.Report);
+        EXPECT_EQ(run.Read("a.txt"), "hit\n");
+        EXPECT_EQ(FileState::Of(path).Mode, 0444u);
+        EXPECT_EQ(run.Names(), c.After);
+    }
+}
+
+TEST(TReplaceEngine, AFileWithOtherNamesOrAnotherOwnerIsChangedInPlace)
+{
+    struct Case {
+        const char* Name;
+        bool OtherOwner;  // else a second name
+        bool MakeBackup;
+    };
+    const Case cases[] = {
+        {"a file with a second name", false, false},
+        {"a file with a second name, with a backup", false, true},
+        {"a writable file of another user", true, false},
+        {"a writable file of another user, with a backup", true, true},
+    };
+    constexpr uid_t OtherUser = 4321;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (c.OtherOwner && ::geteuid() != 0) {
+            std::cout << "skipped: only the superuser can make a file another user's\n";
+            continue;
+        }
+        TestDir dir;
+        ReplaceRun run(dir);
+        const std::string path = run.Write("a.txt", "hit\nkeep\r\nlast hit");
+        const std::string secondName = dir.PathOf("second-name.txt");
+        if (c.OtherOwner) {
+            ASSERT_EQ(::chown(path.c_str(), OtherUser, OtherUser), 0);
+            ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+        } else {
+            ASSERT_EQ(::link(path.c_str(), secondName.c_str()), 0);
+        }
+        run.Search();
+        run.Set(Mode::Overwrite, c.MakeBackup);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+        std::string report;
+        {
+            PermissionsBind bind;
+            if (!bind.Binding) {
+                std::cout << "skipped: permissions cannot be made to bind this process\n";
+                return;
+            }
+            report = run.ReplaceAll();
+        }
+        EXPECT_EQ(report, "file <dir>/files/a.txt\n  2 changes made\n  Changes have been made to the original file\n" +
+                              (c.MakeBackup ? "  A backup was created first: <dir>/files/a.txt.bak\n"s : ""s));
+        EXPECT_EQ(run.Read("a.txt"), "HIT!\nkeep\r\nlast HIT!");
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "the file itself was written";
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        if (!c.OtherOwner) {
+            EXPECT_EQ(dir.ReadFile("second-name.txt"), "HIT!\nkeep\r\nlast HIT!");
+        }
+        if (c.MakeBackup) {
+            EXPECT_EQ(run.Read("a.txt.bak"), "hit\nkeep\r\nlast hit");
+        }
+        EXPECT_EQ(run.Names(), c.MakeBackup ? (Names{"a.txt", "a.txt.bak"}) : (Names{"a.txt"}));
+    }
+}
+
+TEST(TReplaceEngine, TheRunEndsAtTheFirstFileWhoseReportCannotBeWritten)
+{
+    struct Case {
+        const char* Name;
+        bool FullFromTheStart;  // else full from the question about b.txt on
+        std::string Report;
+        std::string LostAt;
+        bool LostReplaced;
+        std::string A, B;
+        Names After;
+    };
+    const std::string done = "  1 changes made\n  Changes have been made to the original file\n"
+                             "  A backup was created first: <dir>/files/a.txt.bak\n";
+    const Case cases[] = {
+        {"the report cannot take its first section", true, "", "a.txt", false, "hit\n", "hit\n",
+         {"a.txt", "b.txt", "c.txt"}},
+        {"the report fills up while the second file is replaced", false,
+         "file <dir>/files/a.txt\n" + done + "file <dir>/files/b.txt\n", "b.txt", true, "HIT!\n", "HIT!\n",
+         {"a.txt", "a.txt.bak", "b.txt", "b.txt.bak", "c.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TestDir dir;
+        ReplaceRun run(dir);
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            run.Write(name, "hit\n");
+        run.Search();
+        run.Set(Mode::Overwrite, true);
+        run.Options.Confirmation = 1;
+        run.Answers = {Yes, Yes, Yes};
+        // Only the report grows past the limit: the files replaced are far smaller.
+        std::optional<FileSizeLimit> limit;
+        if (c.FullFromTheStart)
+            limit.emplace(1);
+        run.OnQuestion = [&] {
+            struct stat report {};
+            if (!limit && ::stat(run.Report.DocumentFileName().c_str(), &report) == 0 &&
+                run.Questions.find("b.txt") != std::string::npos)
+                limit.emplace(static_cast<rlim_t>(report.st_size));
+        };
+        const std::string report = run.ReplaceAll();
+        limit.reset();
+        EXPECT_EQ(report, c.Report);
+        EXPECT_EQ(run.Engine.LostReport().FullPath, run.PathOf(c.LostAt));
+        EXPECT_EQ(run.Engine.LostReport().Replaced, c.LostReplaced);
+        EXPECT_EQ(run.Read("a.txt"), c.A);
+        EXPECT_EQ(run.Read("b.txt"), c.B);
+        EXPECT_EQ(run.Read("c.txt"), "hit\n");
+        EXPECT_EQ(run.Names(), c.After);
+        EXPECT_EQ(run.Statuses.find("c.txt"), std::string::npos) << "the run ended";
+    }
+
+    // A report that takes everything has lost nothing.
+    TestDir dir;
+    ReplaceRun run(dir);
+    run.Write("a.txt", "hit\n");
+    run.Search();
+    run.ReplaceAll();
+    EXPECT_EQ(run.Engine.LostReport().FullPath, "");
 }
 
 } // namespace
