@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <set>
@@ -74,6 +75,9 @@ private:
     bool EnsureZipFolder();
     void ClearZipFolder();
     void RemoveZipFolder();
+    // Joins the extractor's hooks to the run: the stop request, the message pump, skip notes and
+    // the stored names of the members written.
+    void ConnectUnzipper();
     void ReportProgress();
     void ProcessPendingMessage();
 
@@ -102,6 +106,8 @@ private:
     std::string WorkingFolder;      // the engine's current folder
     std::string PrivateTempFolder;  // made once per engine with mkdtemp
     std::string ZipFolder;          // the extraction folder inside it
+    // The archive being searched: the stored name of the member behind each extracted file.
+    std::map<std::string, std::string> MemberNames;
     // Folders on the path being walked, so that a link back up the tree is not followed.
     std::set<std::pair<uint64_t, uint64_t>> ActiveFolders;
 };
