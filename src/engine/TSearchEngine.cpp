@@ -54,6 +54,7 @@ std::string ResolveFolder(const std::string& base, const std::string& folder)
 TSearchEngine::TSearchEngine(const TSearchData& data, TFileList& results, TSearchStats& stats, TShellInfo& shell)
     : Data(data), Results(results), Stats(stats), Shell(shell), Unzipper(std::make_unique<TZipExtractor>())
 {
+    ConnectUnzipper();
 }
 
 TSearchEngine::~TSearchEngine()
@@ -246,6 +247,8 @@ void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
     if (pass == Pass::Members) {
         record->InZip = true;
         record->ZipName = Unzipper->ZipFileName;
+        if (const auto stored = MemberNames.find(record->FileName); stored != MemberNames.end())
+            record->MemberName = stored->second;
     }
     const char* reason = TFileFilter(Data, Today).SkipReason(*record);
     if (!reason) {
@@ -286,6 +289,8 @@ void TSearchEngine::SearchZip(const TFileData& archive)
     ClearZipFolder();
     Unzipper->ZipFileName = archive.FullPath;
     Unzipper->TargetDirectory = ZipFolder;
+    Unzipper->ArchiveBytesWritten = 0;
+    MemberNames.clear();
     for (const std::string& spec : Data.FileSpecs) {
         if (StopRequested)
             break;
@@ -310,6 +315,24 @@ void TSearchEngine::SearchZip(const TFileData& archive)
     WorkingFolder = parent;
     RemoveZipFolder();
     Unzipper->ZipFileName.clear();
+    MemberNames.clear();
+}
+
+void TSearchEngine::ConnectUnzipper()
+{
+    // A member that expands for long must not hold up Stop, nor the window's repainting.
+    Unzipper->StopRequested = [this] { return StopRequested.load(); };
+    Unzipper->ProcessPendingMessage = [this] { ProcessPendingMessage(); };
+    Unzipper->MemberSkipped = [this](const std::string& member, const std::string& reason) {
+        if (Data.ShowLog && Notify.SkipNote)
+            Notify.SkipNote("Skipped: " + Unzipper->ZipFileName + "/" + member + ", " + reason);
+    };
+    // Extracted files carry only the last part of their stored names; the whole name is kept so
+    // that the member can be found again for viewing. A later member of the same file name
+    // replaced the earlier one's file, and so its name.
+    Unzipper->MemberWritten = [this](const std::string& member, const std::string& relativePath) {
+        MemberNames[relativePath] = member;
+    };
 }
 
 bool TSearchEngine::EnsureZipFolder()

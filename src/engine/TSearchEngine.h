@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <set>
@@ -77,6 +78,9 @@ private:
     bool EnsureZipFolder();
     void ClearZipFolder();
     void RemoveZipFolder();
+    // Joins the extractor's hooks to the run: the stop request, the message pump, skip notes and
+    // the stored names of the members written.
+    void ConnectUnzipper();
     void ReportProgress();
     void ProcessPendingMessage();
 
@@ -111,4 +115,6 @@ private:
     std::set<std::pair<uint64_t, uint64_t>> VisitedFolders;
     uint64_t RootDevice = 0;     // of the root folder being walked
     uint64_t WorkingDevice = 0;  // of WorkingFolder
+    // The archive being searched: the stored name of the member behind each extracted file.
+    std::map<std::string, std::string> MemberNames;
 };

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/TZipEntry.h"
@@ -11,8 +12,9 @@
 // scanning back over a trailing comment), the central directory entry by entry, and each
 // member's local header. Every size and offset is checked against the file's real size before
 // it is used, so a damaged or hostile file yields an error, never a read outside the file or a
-// large allocation. Archives whose directory needs ZIP64 records, and archives split over
-// several disks, are refused.
+// large allocation. ZIP64 archives (more than 65,535 members, or sizes and offsets past 4 GB) are
+// read through their ZIP64 end records and the ZIP64 extra fields of their entries; archives split
+// over several disks are refused.
 class TZipArchive {
 public:
     enum class TStatus { Ok, CannotOpen, NotZip, BadDirectory, Unsupported };
@@ -28,6 +30,12 @@ public:
 
     // The next entry in directory order; false after the last one (or on a read error).
     bool NextEntry(TZipEntry& entry);
+    // Goes back to the first entry.
+    void Rewind()
+    {
+        Cursor = DirectoryStart;
+        Taken = 0;
+    }
     // Where the member's data starts, from its local header. False when the header is missing
     // or the data would run past the end of the file.
     bool DataOffset(const TZipEntry& entry, uint64_t& offset);
@@ -36,10 +44,31 @@ public:
     uint64_t FileSize() const { return Size; }
 
 private:
+    // What an end record (plain or ZIP64) says about the central directory.
+    struct TEnd {
+        uint64_t Disk = 0;
+        uint64_t DirectoryDisk = 0;
+        uint64_t DiskEntries = 0;
+        uint64_t TotalEntries = 0;
+        uint64_t DirectorySize = 0;
+        uint64_t DirectoryOffset = 0;
+        uint64_t RecordPos = 0;  // where the record lies: the directory ends there
+    };
+
     bool ReadExact(uint64_t offset, void* buffer, std::size_t size);
-    bool FindEndRecord(uint64_t& directoryOffset, uint64_t& directorySize, uint64_t& entries, TStatus& status);
+    bool FindEndRecord(TStatus& status);
+    // The ZIP64 end record that the locator just before the plain end record at `recordPos`
+    // points to. False when there is none.
+    bool FindZip64End(uint64_t recordPos, TEnd& end);
+    // Takes the directory that `end` describes when it checks out.
+    TStatus UseEnd(const TEnd& end);
     bool CheckDirectory();
+    // Fills the fields given (those whose 32-bit value is marked) from the ZIP64 block of an
+    // entry's extra data. False when the block or one of the fields is missing.
+    static bool TakeZip64Fields(std::string_view extra, uint64_t* size, uint64_t* compressedSize,
+                                uint64_t* headerOffset);
     // Reads the entry at `offset` of the central directory; `next` is where the following one starts.
+    // With `wantName` the name is read and the ZIP64 extra field taken.
     bool ReadEntryAt(uint64_t offset, TZipEntry& entry, uint64_t& next, bool wantName);
 
     int File = -1;

@@ -14,7 +14,8 @@ struct TZipEntry {
     uint64_t CompressedSize = 0;
     uint64_t Size = 0;
     uint64_t HeaderOffset = 0;  // of the local header, already corrected for data before the archive
-    // A size or offset is kept in a ZIP64 extra field, which this reader does not take.
+    // A size or offset is marked as kept in a ZIP64 extra field, but the entry has none (or one
+    // too short): its values are unknown.
     bool NeedsZip64 = false;
 
     bool IsEncrypted() const { return (Flags & 1) != 0; }

@@ -184,6 +184,68 @@ std::string TZipExtractor::OutputPath(std::string_view storedName, bool dontRecu
     return path;
 }
 
+std::string TZipExtractor::UnsupportedMethodReason(uint16_t method)
+{
+    if (method == MethodStored || method == MethodShrunk || method == MethodImploded || method == MethodDeflated)
+        return {};
+    const char* name = nullptr;
+    switch (method) {
+    case 2: case 3: case 4: case 5: name = "reduced"; break;
+    case 9: name = "deflate64"; break;
+    case 12: name = "bzip2"; break;
+    case 14: name = "LZMA"; break;
+    case 93: name = "Zstandard"; break;
+    case 95: name = "xz"; break;
+    case 98: name = "PPMd"; break;
+    case 99: name = "AES encryption"; break;
+    default: break;
+    }
+    return "Member is compressed with method " + std::to_string(method) + (name ? std::string(" (") + name + ")" : "") +
+           ", which cannot be unpacked";
+}
+
+bool TZipExtractor::Stopping() const
+{
+    if (ProcessPendingMessage)
+        ProcessPendingMessage();
+    return StopRequested && StopRequested();
+}
+
+void TZipExtractor::Skip(const TZipEntry& entry, const std::string& reason) const
+{
+    if (MemberSkipped)
+        MemberSkipped(entry.Name, reason);
+}
+
+std::string TZipExtractor::RefusalReason(const TZipEntry& entry) const
+{
+    if (entry.IsEncrypted())
+        return "Member is encrypted";
+    if (entry.NeedsZip64)
+        return "Member's sizes are marked as kept in a ZIP64 field that it lacks";
+    if (std::string reason = UnsupportedMethodReason(entry.Method); !reason.empty())
+        return reason;
+    if (entry.Size > Limits.MemberSize)
+        return "Member is larger than " + std::to_string(Limits.MemberSize) + " bytes";
+    if (Limits.Ratio > 0 && entry.Size > Limits.RatioFreeSize && entry.Size / Limits.Ratio > entry.CompressedSize)
+        return "Member would expand more than " + std::to_string(Limits.Ratio) + " times its packed size";
+    if (entry.Size > Limits.ArchiveTotal || ArchiveBytesWritten > Limits.ArchiveTotal - entry.Size)
+        return "Members of the archive would take more than " + std::to_string(Limits.ArchiveTotal) + " bytes";
+    return {};
+}
+
+int64_t TZipExtractor::FindNamedMember(TZipArchive& archive) const
+{
+    int64_t found = -1;
+    TZipEntry entry;
+    for (int64_t index = 0; archive.NextEntry(entry); ++index) {
+        if (entry.Name == MemberName)
+            found = index;
+    }
+    archive.Rewind();
+    return found;
+}
+
 int TZipExtractor::Extract()
 {
     TZipArchive archive;
@@ -200,42 +262,66 @@ int TZipExtractor::Extract()
         return ErrorUnsupported;
     }
 
+    const int64_t named = MemberName.empty() ? -1 : FindNamedMember(archive);
+    if (!MemberName.empty() && named < 0)
+        return 0;
     int extracted = 0;
     TZipEntry entry;
-    while (archive.NextEntry(entry)) {
-        if (!MaskMatches(FilesToExtract, entry.Name))
+    for (int64_t index = 0; archive.NextEntry(entry); ++index) {
+        if (named >= 0 ? index != named : !MaskMatches(FilesToExtract, entry.Name))
             continue;
-        if (entry.IsFolder()) {
-            if (!DontRecurse) {
-                const std::string relative = OutputPath(entry.Name.substr(0, entry.Name.size() - 1), false);
-                std::string folder;
-                if (!relative.empty())
-                    MakeFolders(TargetDirectory, relative + "/", folder);
-            }
-            continue;
-        }
-        if (entry.IsEncrypted() || entry.NeedsZip64)
+        if (Stopping() || ExtractEntry(archive, entry, extracted) == TOutcome::Stop)
             break;
-        if (entry.Method != MethodStored && entry.Method != MethodShrunk && entry.Method != MethodImploded &&
-            entry.Method != MethodDeflated)
+        if (named >= 0)
             break;
-        const std::string relative = OutputPath(entry.Name, DontRecurse);
-        if (relative.empty())
-            continue;
-        std::string folder;
-        if (!MakeFolders(TargetDirectory, relative, folder))
-            break;
-        const std::string finalPath = TPathText::Join(TargetDirectory, relative);
-        struct stat info;
-        if (OverwriteQuery && ::lstat(finalPath.c_str(), &info) == 0 && !OverwriteQuery(finalPath)) {
-            ++extracted;
-            continue;
-        }
-        if (!ExtractMember(archive, entry, folder, finalPath))
-            break;
-        ++extracted;
     }
     return extracted;
+}
+
+TZipExtractor::TOutcome TZipExtractor::ExtractEntry(TZipArchive& archive, const TZipEntry& entry, int& extracted)
+{
+    if (entry.IsFolder()) {
+        if (!DontRecurse) {
+            const std::string relative = OutputPath(entry.Name.substr(0, entry.Name.size() - 1), false);
+            std::string folder;
+            if (!relative.empty())
+                MakeFolders(TargetDirectory, relative + "/", folder);
+        }
+        return TOutcome::Skipped;
+    }
+    if (const std::string reason = RefusalReason(entry); !reason.empty()) {
+        Skip(entry, reason);
+        return TOutcome::Skipped;
+    }
+    const std::string relative = OutputPath(entry.Name, DontRecurse);
+    if (relative.empty())
+        return TOutcome::Skipped;
+    std::string folder;
+    if (!MakeFolders(TargetDirectory, relative, folder)) {
+        Skip(entry, "Member's folder could not be made");
+        return TOutcome::Skipped;
+    }
+    const std::string finalPath = TPathText::Join(TargetDirectory, relative);
+    struct stat info;
+    if (OverwriteQuery && ::lstat(finalPath.c_str(), &info) == 0 && !OverwriteQuery(finalPath)) {
+        ++extracted;
+        return TOutcome::Written;
+    }
+    if (!HasRoomFor(folder, entry.Size)) {
+        Skip(entry, "Not enough free disk space for the member; the rest of the archive is not extracted");
+        return TOutcome::Stop;
+    }
+    if (!ExtractMember(archive, entry, finalPath)) {
+        if (Stopping())
+            return TOutcome::Stop;
+        Skip(entry, "Member could not be unpacked: its data is damaged or its file could not be written");
+        return TOutcome::Skipped;
+    }
+    ArchiveBytesWritten += entry.Size;
+    ++extracted;
+    if (MemberWritten)
+        MemberWritten(entry.Name, relative);
+    return TOutcome::Written;
 }
 
 bool TZipExtractor::HasRoomFor(const std::string& folder, uint64_t size) const
@@ -250,23 +336,26 @@ bool TZipExtractor::HasRoomFor(const std::string& folder, uint64_t size) const
     return size <= available && available - size >= reserve;
 }
 
-bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, const std::string& folder,
-                                  const std::string& finalPath)
+bool TZipExtractor::ExtractMember(TZipArchive& archive, const TZipEntry& entry, const std::string& finalPath)
 {
     uint64_t offset;
-    if (!archive.DataOffset(entry, offset) || !HasRoomFor(folder, entry.Size))
+    if (!archive.DataOffset(entry, offset))
         return false;
     TAtomicFile file(MemberOptions);
     if (!file.Open(finalPath))
         return false;
 
+    // The stop request is asked for each chunk read and written, so that a member that expands
+    // enormously from little input is stopped as soon as one that reads a lot.
     uLong crc = crc32(0L, Z_NULL, 0);
     TZipSink sink([&](const char* data, std::size_t size) {
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
-        return file.Write(data, size);
+        return !Stopping() && file.Write(data, size);
     });
     uint64_t left = entry.CompressedSize;
     const TZipBitReader::TSource source = [&](unsigned char* buffer, std::size_t capacity) -> std::size_t {
+        if (Stopping())
+            return 0;
         const std::size_t n = archive.ReadAt(offset, buffer, static_cast<std::size_t>(std::min<uint64_t>(capacity, left)));
         offset += n;
         left -= n;

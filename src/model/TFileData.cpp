@@ -128,7 +128,7 @@ TFileData::TFileData(TFileData& source)
       PathWithoutExt(source.PathWithoutExt), TypeName(source.TypeName), FullPath(source.FullPath),
       Icon(std::move(source.Icon)), Size(source.Size), Date(source.Date), FileType(source.FileType),
       EndsWithNewline(source.EndsWithNewline), InZip(source.InZip), ZipName(source.ZipName),
-      ModifiedNs(source.ModifiedNs), Device(source.Device), Inode(source.Inode)
+      MemberName(source.MemberName), ModifiedNs(source.ModifiedNs), Device(source.Device), Inode(source.Inode)
 {
 }
 

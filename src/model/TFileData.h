@@ -45,6 +45,9 @@ public:
     bool EndsWithNewline = false;
     bool InZip = false;
     std::string ZipName;
+    // A ZIP member's name as its archive stores it, folders included (FileName is only its last
+    // part); empty when not known.
+    std::string MemberName;
 
     // What IsFileChanged compares against: the file's state when the record was made.
     int64_t ModifiedNs = 0;

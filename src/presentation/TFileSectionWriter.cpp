@@ -40,7 +40,8 @@ TFileSectionWriter::~TFileSectionWriter()
 }
 
 // The folder is made fresh and private (mkdtemp), so an extracted member never meets a file of
-// the same name and no overwrite question arises.
+// the same name and no overwrite question arises. A member is placed below its archive folders
+// there, which the folder is emptied of after each section.
 std::string TFileSectionWriter::ExtractToPrivateFolder(const TFileData& member)
 {
     if (PrivateFolder.empty()) {
@@ -54,7 +55,7 @@ std::string TFileSectionWriter::ExtractToPrivateFolder(const TFileData& member)
         PrivateFolder = pattern;
     }
     std::string path;
-    TMemberExtraction::Extract(member, PrivateFolder, {}, path);
+    TMemberExtraction::Extract(member, PrivateFolder, {}, path, TMemberExtraction::TPlacement::InItsFolders);
     return path;
 }
 

@@ -9,18 +9,26 @@
 namespace fs = std::filesystem;
 
 bool TMemberExtraction::Extract(const TFileData& member, const std::string& folder, const TOverwriteQuery& overwrite,
-                                std::string& path)
+                                std::string& path, TPlacement placement)
 {
     path.clear();
     if (!member.InZip || member.FileName.empty() || folder.empty())
         return false;
-    const std::string target = TPathText::Join(folder, member.FileName);
 
     TZipExtractor unzipper;
     unzipper.ZipFileName = member.ZipName;
     unzipper.TargetDirectory = folder;
-    unzipper.FilesToExtract = member.FileName;
-    unzipper.DontRecurse = true;
+    if (member.MemberName.empty())
+        unzipper.FilesToExtract = member.FileName;
+    else
+        unzipper.MemberName = member.MemberName;
+    unzipper.DontRecurse = placement == TPlacement::Flat || member.MemberName.empty();
+    const std::string relative =
+        unzipper.DontRecurse ? member.FileName : TZipExtractor::OutputPath(member.MemberName, false);
+    if (relative.empty())
+        return false;
+    const std::string target = TPathText::Join(folder, relative);
+
     // The extractor counts a member whose overwrite was declined as extracted; here it was not.
     bool declined = false;
     if (overwrite) {

@@ -363,6 +363,9 @@ TEST_F(TFileSectionWriterTest, ZipMembersAreExtractedForViewing)
     };
     const std::unique_ptr<TFileData> inner = member("inner.txt");
     const std::unique_ptr<TFileData> deep = member("deep.txt");
+    // As a search leaves it: with the member's name as the archive stores it.
+    const std::unique_ptr<TFileData> deepFound = member("deep.txt");
+    deepFound->MemberName = "sub/deep.txt";
     const std::unique_ptr<TFileData> missing = member("inner.txt");
     missing->ZipName = Dir.PathOf("nowhere.zip");
     const std::string innerName = archive + "/inner.txt";
@@ -375,6 +378,7 @@ TEST_F(TFileSectionWriterTest, ZipMembersAreExtractedForViewing)
     const Case cases[] = {
         {"a member at the top", inner.get(), Section(innerName, {" alpha<br>", " beta<br>"})},
         {"a member inside a folder", deep.get(), Section(archive + "/deep.txt", {ExtractFailedNote, ZipFoldersNote})},
+        {"a member inside a folder, its stored name known", deepFound.get(), Section(archive + "/deep.txt", {" gamma<br>"})},
         {"an archive that is gone", missing.get(), Section(Dir.PathOf("nowhere.zip") + "/inner.txt", {ExtractFailedNote, ZipFoldersNote})},
     };
     TFileSectionWriter writer(Html);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,43 @@ TEST_F(TMemberExtractionTest, ExtractsOneMemberIntoAFolder)
     EXPECT_TRUE(TMemberExtraction::Extract(*Member("other.txt", archive), folder, {}, path));
     EXPECT_EQ(path, Dir.PathOf("slash/other.txt"));
     EXPECT_EQ(TMemberExtraction::ArchiveFolder(*Member("other.txt", archive)), Dir.PathOf("zips"));
+}
+
+TEST_F(TMemberExtractionTest, FindsAMemberInAFolderByItsStoredName)
+{
+    const std::string archive = Dir.WriteFile(
+        "zips/pack.zip", TestZip::BuildZip({{.Name = "a.txt", .Content = "top\n"},
+                                            {.Name = "docs/a.txt", .Content = "in docs\n", .Method = TestZip::Deflated},
+                                            {.Name = "../up/x.txt", .Content = "climbs\n"}}));
+    using TPlacement = TMemberExtraction::TPlacement;
+    struct Case {
+        const char* Stored;
+        const char* FileName;
+        TPlacement Placement;
+        const char* Written;  // relative to the folder; null: nothing written
+        const char* Content;
+    };
+    const Case cases[] = {
+        {"docs/a.txt", "a.txt", TPlacement::Flat, "a.txt", "in docs\n"},
+        {"docs/a.txt", "a.txt", TPlacement::InItsFolders, "docs/a.txt", "in docs\n"},
+        {"a.txt", "a.txt", TPlacement::InItsFolders, "a.txt", "top\n"},
+        {"../up/x.txt", "x.txt", TPlacement::InItsFolders, "up/x.txt", "climbs\n"},  // never above the folder
+        {"docs/gone.txt", "gone.txt", TPlacement::Flat, nullptr, nullptr},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Stored) + (c.Placement == TPlacement::Flat ? " flat" : " in its folders"));
+        const std::string folder = Dir.MakeFolder("in" + std::to_string(++round));
+        auto member = Member(c.FileName, archive);
+        member->MemberName = c.Stored;
+        std::string path = "stale";
+        EXPECT_EQ(TMemberExtraction::Extract(*member, folder, {}, path, c.Placement), c.Written != nullptr);
+        EXPECT_EQ(path, c.Written ? folder + "/" + c.Written : "");
+        if (c.Written) {
+            EXPECT_EQ(Dir.ReadFile("in" + std::to_string(round) + "/" + c.Written), c.Content);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(Dir.PathOf("up")));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -345,6 +346,10 @@ TEST(TSearchEngine, ArchiveMembersAreSearchedAfterTheSpecificationsAndListedWith
               "b.txt 1 in <dir>/Other.ZIP\n"
               "a.txt 2 in <dir>/pack.zip\n"
               "old.txt 1 in <dir>/pack.zip\n");
+    // Each member knows its whole stored name, so that it can be found again for viewing.
+    EXPECT_EQ(run.Results.Item(1).MemberName, "b.txt");
+    EXPECT_EQ(run.Results.Item(2).MemberName, "docs/a.txt");
+    EXPECT_EQ(run.Results.Item(3).MemberName, "old.txt");
     EXPECT_NE(log.find("inner.zip, File is a ZIP and ZIPs contents are being searched\n"), std::string::npos);
     EXPECT_EQ(log.find("notes.doc"), std::string::npos);  // not selected by the specifications
 
@@ -390,6 +395,70 @@ TEST(TSearchEngine, AFifoNamedLikeAnArchiveIsPassedOver)
     EXPECT_EQ(log, "result <dir>/a.txt 1\n"
                    "result " + run.Relative(run.Results.Item(1).FullPath) + " 1 in <dir>/z.zip\n");
     EXPECT_TRUE(run.Stats.Completed);
+}
+
+TEST(TSearchEngine, AMemberThatCannotBeUnpackedIsNotedAndTheOthersAreSearched)
+{
+    using TestZip::Member;
+    TestDir dir;
+    dir.WriteFile("pack.zip", TestZip::BuildZip({
+        Member{.Name = "one.txt", .Content = "hit one\n", .Method = TestZip::Deflated},
+        Member{.Name = "docs/two.txt", .Content = "hit two\n", .Method = 12, .Data = std::string("BZh91AY&SY")},
+        Member{.Name = "three.txt", .Content = "hit three\n"},
+    }));
+    EngineRun run(dir);
+    run.Data.SearchZIPs = true;
+    run.Data.ShowLog = true;
+    run.Data.FileSpecs = {"*.txt"};
+    EXPECT_NE(run.Search().find("Skipped: <dir>/pack.zip/docs/two.txt, Member is compressed with method 12 (bzip2), "
+                                "which cannot be unpacked\n"),
+              std::string::npos);
+    ASSERT_EQ(run.Results.Count(), 2u);
+    EXPECT_EQ(run.Results.Item(0).MemberName, "one.txt");
+    EXPECT_EQ(run.Results.Item(1).MemberName, "three.txt");
+}
+
+TEST(TSearchEngine, StopEndsTheRunWhileAMemberIsUnpacked)
+{
+    using TestZip::Member;
+    TestDir dir;
+    std::string text;
+    while (text.size() < (4 << 20))
+        text += "hit, a line of text that repeats " + std::to_string(text.size() % 991) + "\n";
+    dir.WriteFile("zips/pack.zip", TestZip::BuildZip({Member{.Name = "large.txt", .Content = text, .Method = TestZip::Deflated},
+                                                      Member{.Name = "after.txt", .Content = "hit\n"}}));
+    // The engine extracts into a folder of its own below the temporary folder: this one, watched.
+    const std::string temporary = dir.MakeFolder("tmp");
+    const char* previous = std::getenv("TMPDIR");
+    const std::string saved = previous ? previous : "";
+    ::setenv("TMPDIR", temporary.c_str(), 1);
+    bool stoppedWhileWriting = false;
+    {
+        EngineRun run(dir);
+        run.Data.SearchZIPs = true;
+        run.Data.Folders = {dir.PathOf("zips")};
+        TSearchNotifications notify;
+        notify.ProcessPendingMessage = [&] {
+            for (const auto& item : std::filesystem::recursive_directory_iterator(temporary)) {
+                if (item.is_regular_file() && !stoppedWhileWriting) {
+                    stoppedWhileWriting = true;
+                    run.Engine.StopSearch();
+                }
+            }
+        };
+        run.Engine.SetNotifications(notify);
+        run.Engine.Search();
+        EXPECT_TRUE(stoppedWhileWriting);
+        EXPECT_FALSE(run.Stats.Completed);
+        EXPECT_EQ(run.Results.Count(), 0u);
+    }
+    if (previous)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    // The partial member went with the stop.
+    for (const auto& item : std::filesystem::recursive_directory_iterator(temporary))
+        EXPECT_FALSE(item.is_regular_file()) << item.path();
 }
 
 TEST(TSearchEngine, CountingPassExtractsArchivesToo)

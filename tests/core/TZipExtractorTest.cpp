@@ -265,34 +265,135 @@ TEST(TZipExtractor, ExtractedFileCarriesTheMembersDate)
     EXPECT_EQ(info.st_mtime, std::mktime(&local));
 }
 
-TEST(TZipExtractor, FirstFailingMemberEndsTheExtraction)
+TEST(TZipExtractor, AMemberThatCannotBeUnpackedIsSkippedWithANote)
 {
     const std::string text = "the second member's text, long enough to compress somewhat somewhat somewhat";
     const std::string deflated = RawDeflate(text);
+    const std::string damaged = "Member could not be unpacked: its data is damaged or its file could not be written";
     struct Case {
         const char* What;
         Member Bad;
+        std::string Reason;
     };
     const Case cases[] = {
-        {"checksum fails", {.Name = "two.txt", .Content = text, .Crc = 0x12345678}},
-        {"encrypted", {.Name = "two.txt", .Content = text, .Flags = 1}},
-        {"unsupported method", {.Name = "two.txt", .Content = text, .Method = 12, .Data = text}},
-        {"damaged deflate data", {.Name = "two.txt", .Content = text, .Method = 8, .Data = std::string("\xff\xff\xff\xff", 4)}},
-        {"deflate data cut short", {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated.substr(0, deflated.size() / 2)}},
+        {"checksum fails", {.Name = "two.txt", .Content = text, .Crc = 0x12345678}, damaged},
+        {"encrypted", {.Name = "two.txt", .Content = text, .Flags = 1}, "Member is encrypted"},
+        {"unsupported method", {.Name = "two.txt", .Content = text, .Method = 12, .Data = text},
+         "Member is compressed with method 12 (bzip2), which cannot be unpacked"},
+        {"unknown method", {.Name = "two.txt", .Content = text, .Method = 77, .Data = text},
+         "Member is compressed with method 77, which cannot be unpacked"},
+        {"damaged deflate data", {.Name = "two.txt", .Content = text, .Method = 8, .Data = std::string("\xff\xff\xff\xff", 4)}, damaged},
+        {"deflate data cut short", {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated.substr(0, deflated.size() / 2)}, damaged},
         {"deflate data longer than the declared size",
-         {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated, .Crc = Crc32(text.substr(0, 10)), .Size = 10}},
-        {"stored data shorter than the declared size", {.Name = "two.txt", .Content = text, .Size = 0xFFFFFFF0}},
-        {"shrunk garbage", {.Name = "two.txt", .Content = text, .Method = 1, .Data = std::string(40, '\xff')}},
-        {"imploded garbage", {.Name = "two.txt", .Content = text, .Method = 6, .Flags = 6, .Data = std::string(40, '\x01')}},
+         {.Name = "two.txt", .Content = text, .Method = 8, .Data = deflated, .Crc = Crc32(text.substr(0, 10)), .Size = 10}, damaged},
+        {"stored data shorter than the declared size", {.Name = "two.txt", .Content = text, .Size = 1000}, damaged},
+        {"declared far larger than any member may be", {.Name = "two.txt", .Content = text, .Size = 0xFFFFFFF0},
+         "Member is larger than 1073741824 bytes"},
+        {"shrunk garbage", {.Name = "two.txt", .Content = text, .Method = 1, .Data = std::string(40, '\xff')}, damaged},
+        {"imploded garbage", {.Name = "two.txt", .Content = text, .Method = 6, .Flags = 6, .Data = std::string(40, '\x01')}, damaged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        Scene s(BuildZip({{.Name = "one.txt", .Content = "first"}, c.Bad, {.Name = "three.txt", .Content = "third"}}));
+        Scene s(BuildZip({{.Name = "one.txt", .Content = "first", .Method = Deflated}, c.Bad, {.Name = "three.txt", .Content = "third"}}));
         s.Dir.WriteFile("target/two.txt", "earlier");
-        EXPECT_EQ(s.Zip.Extract(), 1);
-        // The failed member leaves no trace and does not replace the file it would have replaced.
-        EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"one.txt", "first"}, {"two.txt", "earlier"}}));
+        std::vector<std::string> notes;
+        s.Zip.MemberSkipped = [&](const std::string& member, const std::string& reason) { notes.push_back(member + ": " + reason); };
+        EXPECT_EQ(s.Zip.Extract(), 2);
+        // The failed member leaves no trace and does not replace the file it would have replaced;
+        // the members after it are extracted all the same.
+        EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"one.txt", "first"}, {"two.txt", "earlier"}, {"three.txt", "third"}}));
+        EXPECT_EQ(notes, std::vector<std::string>{"two.txt: " + c.Reason});
     }
+}
+
+TEST(TZipExtractor, LimitsSkipMembersThatWouldFillTheDisk)
+{
+    const std::string zeros(200 * 1024, '\0');
+    const std::string random = SampleBytes("random 70000").substr(0, 50 * 1024);
+    const std::string archive = BuildZip({
+        {.Name = "small.txt", .Content = std::string(1000, 'a'), .Method = Deflated},
+        {.Name = "zeros.bin", .Content = zeros, .Method = Deflated},
+        {.Name = "random.bin", .Content = random},
+    });
+    const TZipExtractor::TLimits none{.MemberSize = UINT64_MAX, .Ratio = 0, .RatioFreeSize = 0, .ArchiveTotal = UINT64_MAX};
+    struct Case {
+        const char* What;
+        TZipExtractor::TLimits Limits;
+        uint64_t WrittenBefore;
+        std::vector<std::string> Files;
+        std::vector<std::string> Notes;
+    };
+    const Case cases[] = {
+        {"no limits", none, 0, {"random.bin", "small.txt", "zeros.bin"}, {}},
+        {"member size", {.MemberSize = 100 * 1024, .Ratio = 0, .RatioFreeSize = 0, .ArchiveTotal = UINT64_MAX}, 0,
+         {"random.bin", "small.txt"}, {"zeros.bin: Member is larger than 102400 bytes"}},
+        // The small member expands as much, but it is below the size the ratio applies from.
+        {"ratio", {.MemberSize = UINT64_MAX, .Ratio = 50, .RatioFreeSize = 10 * 1024, .ArchiveTotal = UINT64_MAX}, 0,
+         {"random.bin", "small.txt"}, {"zeros.bin: Member would expand more than 50 times its packed size"}},
+        // A member that does not fit is skipped; a smaller one after it still fits.
+        {"archive total", {.MemberSize = UINT64_MAX, .Ratio = 0, .RatioFreeSize = 0, .ArchiveTotal = 120 * 1024}, 0,
+         {"random.bin", "small.txt"}, {"zeros.bin: Members of the archive would take more than 122880 bytes"}},
+        {"archive total with earlier calls", {.MemberSize = UINT64_MAX, .Ratio = 0, .RatioFreeSize = 0, .ArchiveTotal = 120 * 1024},
+         100 * 1024, {"small.txt"},
+         {"zeros.bin: Members of the archive would take more than 122880 bytes",
+          "random.bin: Members of the archive would take more than 122880 bytes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        Scene s(archive);
+        s.Zip.Limits = c.Limits;
+        s.Zip.ArchiveBytesWritten = c.WrittenBefore;
+        std::vector<std::string> notes;
+        s.Zip.MemberSkipped = [&](const std::string& member, const std::string& reason) { notes.push_back(member + ": " + reason); };
+        EXPECT_EQ(s.Zip.Extract(), static_cast<int>(c.Files.size()));
+        std::vector<std::string> names;
+        uint64_t bytes = 0;
+        for (const auto& [name, content] : s.Extracted()) {
+            names.push_back(name);
+            bytes += content.size();
+        }
+        EXPECT_EQ(names, c.Files);
+        EXPECT_EQ(notes, c.Notes);
+        EXPECT_EQ(s.Zip.ArchiveBytesWritten, c.WrittenBefore + bytes);
+    }
+
+    // With the default limits: a member that says it is huge is not even started, and a long
+    // run of zeros packed into a few kilobytes is not unpacked.
+    Scene s(BuildZip({
+        {.Name = "huge.bin", .Content = "x", .Method = Deflated, .Crc = 0, .Size = 0xF0000000},
+        {.Name = "bomb.bin", .Content = std::string(16 << 20, '\0'), .Method = Deflated},
+        {.Name = "fine.txt", .Content = "fine"},
+    }));
+    std::vector<std::string> notes;
+    s.Zip.MemberSkipped = [&](const std::string& member, const std::string& reason) { notes.push_back(member + ": " + reason); };
+    EXPECT_EQ(s.Zip.Extract(), 1);
+    EXPECT_EQ(s.Extracted(), (std::map<std::string, std::string>{{"fine.txt", "fine"}}));
+    EXPECT_EQ(notes, (std::vector<std::string>{"huge.bin: Member is larger than 1073741824 bytes",
+                                               "bomb.bin: Member would expand more than 1000 times its packed size"}));
+}
+
+TEST(TZipExtractor, StopIsAskedWhileAMemberIsUnpacked)
+{
+    std::string text;
+    while (text.size() < (2 << 20))
+        text += "a line of text that repeats, " + std::to_string(text.size() % 977) + "\n";
+    Scene s(BuildZip({{.Name = "large.txt", .Content = text, .Method = Deflated}, {.Name = "small.txt", .Content = "small"}}));
+    int asked = 0, pumped = 0;
+    bool sawPartialMember = false;
+    s.Zip.ProcessPendingMessage = [&] { ++pumped; };
+    s.Zip.StopRequested = [&] {
+        for (const auto& item : fs::directory_iterator(s.Zip.TargetDirectory))
+            sawPartialMember = sawPartialMember || item.path().extension() == ".tmp";
+        return ++asked > 4;
+    };
+    EXPECT_EQ(s.Zip.Extract(), 0);
+    // The stop came while the large member was being written; it was left out, and nothing after it
+    // was started.
+    EXPECT_TRUE(sawPartialMember);
+    EXPECT_LT(asked, 10);
+    EXPECT_EQ(pumped, asked);
+    EXPECT_TRUE(s.Extracted().empty());
+    EXPECT_TRUE(fs::is_empty(s.Zip.TargetDirectory));
 }
 
 TEST(TZipExtractor, StopsAtAMemberThatWouldEatIntoTheFreeSpaceReserve)
@@ -325,6 +426,7 @@ TEST(TZipExtractor, StopsAtAMemberThatWouldEatIntoTheFreeSpaceReserve)
         SCOPED_TRACE(c.What);
         Scene s(archive);
         s.Zip.MinimumFreeBytes = c.Reserve;
+        s.Zip.Limits.Ratio = 0;  // the large member packs far tighter than the default ratio allows
         EXPECT_EQ(s.Zip.Extract(), static_cast<int>(c.Files.size()));
         // No partial file of the refused member is left behind either.
         std::vector<std::string> names;
@@ -396,6 +498,97 @@ TEST(TZipExtractor, FindsTheDirectoryPastCommentsAndLeadingData)
         const std::map<std::string, std::string> expected =
             c.Count > 0 ? std::map<std::string, std::string>{{"a.txt", "hello"}} : std::map<std::string, std::string>{};
         EXPECT_EQ(s.Extracted(), expected);
+    }
+}
+
+TEST(TZipExtractor, ReadsZip64RecordsAndExtraFields)
+{
+    const std::vector<Member> wide = {
+        {.Name = "a.txt", .Content = "plain"},
+        {.Name = "b.txt", .Content = "wide fields, deflated", .Method = Deflated, .Zip64 = true},
+        {.Name = "c.txt", .Content = "wide fields, stored", .Zip64 = true},
+    };
+    const std::map<std::string, std::string> all = {
+        {"a.txt", "plain"}, {"b.txt", "wide fields, deflated"}, {"c.txt", "wide fields, stored"}};
+    // The ZIP64 field of c.txt's directory entry under another id: its sizes are unknown.
+    std::string lost = BuildZip(wide);
+    lost[lost.rfind(std::string("\x01\x00\x18\x00", 4))] = '\x99';
+    struct Case {
+        const char* What;
+        std::string Bytes;
+        std::map<std::string, std::string> Files;
+        std::vector<std::string> Notes;
+    };
+    const Case cases[] = {
+        {"ZIP64 extra fields", BuildZip(wide), all, {}},
+        {"ZIP64 end record", BuildZip(wide, {}, true), all, {}},
+        {"ZIP64 end record and a comment", BuildZip(wide, "comment", true), all, {}},
+        {"program before a ZIP64 archive", std::string(777, 'M') + BuildZip(wide, {}, true), all, {}},
+        {"a ZIP64 extra field missing", lost, {{"a.txt", "plain"}, {"b.txt", "wide fields, deflated"}},
+         {"c.txt: Member's sizes are marked as kept in a ZIP64 field that it lacks"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        Scene s(c.Bytes);
+        std::vector<std::string> notes;
+        s.Zip.MemberSkipped = [&](const std::string& member, const std::string& reason) { notes.push_back(member + ": " + reason); };
+        EXPECT_EQ(s.Zip.Extract(), static_cast<int>(c.Files.size()));
+        EXPECT_EQ(s.Extracted(), c.Files);
+        EXPECT_EQ(notes, c.Notes);
+    }
+}
+
+TEST(TZipExtractor, ReadsArchivesOfMoreThan65535Members)
+{
+    std::vector<Member> members;
+    for (int i = 0; i < 70000; ++i)
+        members.push_back({.Name = "m" + std::to_string(100000 + i) + ".txt", .Content = std::to_string(i)});
+    Scene s(BuildZip(members));
+    // Only the last few are written: they lie beyond what a 16-bit count reaches.
+    s.Zip.FilesToExtract = "m16999?.txt";
+    EXPECT_EQ(s.Zip.Extract(), 10);
+    const std::map<std::string, std::string> files = s.Extracted();
+    ASSERT_EQ(files.size(), 10u);
+    EXPECT_EQ(files.begin()->first, "m169990.txt");
+    EXPECT_EQ(files.rbegin()->second, "69999");
+}
+
+TEST(TZipExtractor, MemberNameSelectsExactlyThatMember)
+{
+    const std::string archive = BuildZip({
+        {.Name = "a.txt", .Content = "top"},
+        {.Name = "docs/a.txt", .Content = "first in docs"},
+        {.Name = "d?cs/a.txt", .Content = "not a mask"},
+        {.Name = "docs/a.txt", .Content = "second in docs"},
+        {.Name = "docs/b.txt", .Content = "b"},
+    });
+    struct Case {
+        const char* Name;
+        bool DontRecurse;
+        std::map<std::string, std::string> Files;
+    };
+    const Case cases[] = {
+        {"a.txt", true, {{"a.txt", "top"}}},
+        {"docs/a.txt", true, {{"a.txt", "second in docs"}}},  // the last of that name, the one a search leaves
+        {"docs/a.txt", false, {{"docs/a.txt", "second in docs"}}},
+        {"d?cs/a.txt", false, {{"d?cs/a.txt", "not a mask"}}},
+        {"docs/", false, {}},
+        {"missing.txt", true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Scene s(archive);
+        s.Zip.MemberName = c.Name;
+        s.Zip.FilesToExtract = "nothing";  // not used
+        s.Zip.DontRecurse = c.DontRecurse;
+        std::vector<std::string> written;
+        s.Zip.MemberWritten = [&](const std::string& member, const std::string& path) { written.push_back(member + " as " + path); };
+        EXPECT_EQ(s.Zip.Extract(), static_cast<int>(c.Files.size()));
+        EXPECT_EQ(s.Extracted(), c.Files);
+        EXPECT_EQ(written.size(), c.Files.size());
+        if (!c.Files.empty()) {
+            EXPECT_EQ(written[0], c.Name + std::string(" as ") + c.Files.begin()->first);
+        }
     }
 }
 

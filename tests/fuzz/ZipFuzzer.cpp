@@ -40,6 +40,16 @@ void ExtractArchive(const uint8_t* data, size_t size)
     zip.ZipFileName = archive;
     zip.TargetDirectory = target;
     zip.DontRecurse = (size & 1) == 0;
+    // Small limits keep each run quick; a stop after a number of checks that the input chooses
+    // runs the stop path through every decoder.
+    zip.Limits = {.MemberSize = 1 << 20, .Ratio = 100, .RatioFreeSize = 64 << 10, .ArchiveTotal = 4 << 20};
+    unsigned checks = 0;
+    const unsigned stopAfter = size > 0 && (data[size - 1] & 0x80) != 0 ? data[size - 1] & 0x3F : ~0u;
+    zip.StopRequested = [&] { return ++checks > stopAfter; };
+    zip.MemberSkipped = [](const std::string&, const std::string& reason) {
+        if (reason.empty())
+            abort();
+    };
     zip.Extract();
 
     // Nothing may appear beside the target folder.

@@ -381,6 +381,11 @@ void Put32(std::string& out, uint32_t v)
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
+void Put64(std::string& out, uint64_t v)
+{
+    Put32(out, static_cast<uint32_t>(v));
+    Put32(out, static_cast<uint32_t>(v >> 32));
+}
 uint32_t Get(std::string_view bytes, std::size_t at, int width)
 {
     uint32_t v = 0;
@@ -408,50 +413,87 @@ std::string MemberData(const Member& m)
     }
 }
 
-std::string BuildZip(const std::vector<Member>& members, std::string_view comment)
+std::string BuildZip(const std::vector<Member>& members, std::string_view comment, bool zip64End)
 {
+    constexpr uint32_t Marker = 0xFFFFFFFF;
     std::string out, directory;
     for (const Member& m : members) {
         const std::string data = MemberData(m);
         const uint32_t crc = m.Crc ? *m.Crc : Crc32(m.Content);
         const uint32_t size = m.Size ? *m.Size : static_cast<uint32_t>(m.Content.size());
-        const uint32_t offset = static_cast<uint32_t>(out.size());
-        auto common = [&](std::string& s) {
-            Put16(s, 20);
+        const uint64_t offset = out.size();
+        // A ZIP64 member marks its 32-bit fields and keeps the values in the extra field: in the
+        // local header both sizes, in the directory the sizes and the header's offset.
+        std::string localExtra, directoryExtra;
+        if (m.Zip64) {
+            std::string values;
+            Put64(values, size);
+            Put64(values, data.size());
+            Put16(localExtra, 0x0001);
+            Put16(localExtra, static_cast<uint32_t>(values.size()));
+            localExtra += values;
+            Put64(values, offset);
+            Put16(directoryExtra, 0x0001);
+            Put16(directoryExtra, static_cast<uint32_t>(values.size()));
+            directoryExtra += values;
+        }
+        auto common = [&](std::string& s, const std::string& extra) {
+            Put16(s, m.Zip64 ? 45 : 20);
             Put16(s, m.Flags);
             Put16(s, m.Method);
             Put16(s, m.Time);
             Put16(s, m.Date);
             Put32(s, crc);
-            Put32(s, static_cast<uint32_t>(data.size()));
-            Put32(s, size);
+            Put32(s, m.Zip64 ? Marker : static_cast<uint32_t>(data.size()));
+            Put32(s, m.Zip64 ? Marker : size);
             Put16(s, static_cast<uint32_t>(m.Name.size()));
-            Put16(s, 0);
+            Put16(s, static_cast<uint32_t>(extra.size()));
         };
         Put32(out, 0x04034b50);
-        common(out);
+        common(out, localExtra);
         out += m.Name;
+        out += localExtra;
         out += data;
 
         Put32(directory, 0x02014b50);
         Put16(directory, 20);
-        common(directory);
+        common(directory, directoryExtra);
         Put16(directory, 0);  // comment
         Put16(directory, 0);  // disk
         Put16(directory, 0);  // internal attributes
         Put32(directory, 0);  // external attributes
-        Put32(directory, offset);
+        Put32(directory, m.Zip64 ? Marker : static_cast<uint32_t>(offset));
         directory += m.Name;
+        directory += directoryExtra;
     }
-    const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
+    const uint64_t directoryOffset = out.size();
     out += directory;
+    zip64End = zip64End || members.size() > 0xFFFF;
+    if (zip64End) {
+        const uint64_t recordOffset = out.size();
+        Put32(out, 0x06064b50);
+        Put64(out, 44);  // the size of the rest of the record
+        Put16(out, 45);
+        Put16(out, 45);
+        Put32(out, 0);  // this disk
+        Put32(out, 0);  // the directory's disk
+        Put64(out, members.size());
+        Put64(out, members.size());
+        Put64(out, directory.size());
+        Put64(out, directoryOffset);
+        Put32(out, 0x07064b50);
+        Put32(out, 0);
+        Put64(out, recordOffset);
+        Put32(out, 1);  // disks
+    }
+    const uint32_t entries = zip64End ? 0xFFFF : static_cast<uint32_t>(members.size());
     Put32(out, 0x06054b50);
     Put16(out, 0);
     Put16(out, 0);
-    Put16(out, static_cast<uint32_t>(members.size()));
-    Put16(out, static_cast<uint32_t>(members.size()));
-    Put32(out, static_cast<uint32_t>(directory.size()));
-    Put32(out, directoryOffset);
+    Put16(out, entries);
+    Put16(out, entries);
+    Put32(out, zip64End ? Marker : static_cast<uint32_t>(directory.size()));
+    Put32(out, zip64End ? Marker : static_cast<uint32_t>(directoryOffset));
     Put16(out, static_cast<uint32_t>(comment.size()));
     out += comment;
     return out;

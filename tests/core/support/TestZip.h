@@ -63,11 +63,15 @@ struct Member {
     std::optional<uint32_t> Size = std::nullopt;  // instead of Content's size
     uint16_t Date = DosDate(2021, 6, 15);
     uint16_t Time = DosTime(13, 45, 30);
+    // Sizes and header offset kept in ZIP64 extra fields, their 32-bit fields marked 0xFFFFFFFF.
+    bool Zip64 = false;
 };
 
 // Content compressed by the member's method (Data when given).
 std::string MemberData(const Member& member);
-std::string BuildZip(const std::vector<Member>& members, std::string_view comment = {});
+// With `zip64End` (and always for more than 65,535 members) the directory is described by a
+// ZIP64 end record and its locator, the plain end record's fields marked as kept there.
+std::string BuildZip(const std::vector<Member>& members, std::string_view comment = {}, bool zip64End = false);
 // The compressed bytes of the first member of an archive, read through its local header.
 std::string FirstMemberData(std::string_view zip);
 
