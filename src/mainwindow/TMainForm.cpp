@@ -632,6 +632,9 @@ void TMainForm::FormShow()
 void TMainForm::SplashTimerTimer()
 {
     SplashTimer->stop();
+    if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
+        ShowInfo("Settings Error", "The settings file could not be read:",
+                 "It was kept as " + Store.SetAsideName() + " and the default settings apply.");
     if (!Options.NewWindowStart) {
         Search.SearchAgain = false;
         std::string parameterFile;

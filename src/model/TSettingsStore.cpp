@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 
 #include "model/TAtomicFile.h"
@@ -88,16 +90,35 @@ TSettingsStore::TSettingsStore(std::string fileName) : Name(std::move(fileName))
     struct stat info;
     switch (TAtomicFile::ReadWholeFile(Name, MaxFileSize, content, info)) {
     case TAtomicFile::TReadOutcome::Read:
-        Keys = TSettingsText::Parse(content);
-        State = TLoadState::Loaded;
         break;
     case TAtomicFile::TReadOutcome::Missing:
         State = TLoadState::NoFile;
-        break;
+        return;
     case TAtomicFile::TReadOutcome::Failed:
         State = TLoadState::Unreadable;
-        break;
+        return;
     }
+    bool pastLimits = false;
+    Keys = TSettingsText::Parse(content, pastLimits);
+    State = TLoadState::Loaded;
+    if (!pastLimits)
+        return;
+
+    // Looked at again under the lock: another window may have replaced it meanwhile.
+    Keys = {};
+    const TFileLock lock(Name + ".lock");
+    TAtomicFile::TRewrite file;
+    State = TLoadState::Unreadable;
+    if (!TAtomicFile::ReadForRewrite(Name, MaxFileSize, file))
+        return;
+    Keys = TSettingsText::Parse(file.Content, pastLimits);
+    if (!pastLimits) {
+        State = file.Existed ? TLoadState::Loaded : TLoadState::NoFile;
+        return;
+    }
+    Keys = {};
+    if (SetAside(file.Target))
+        State = TLoadState::SetAside;
 }
 
 TSettingsStore::~TSettingsStore()
@@ -167,7 +188,15 @@ bool TSettingsStore::Save()
     if (!TAtomicFile::ReadForRewrite(Name, MaxFileSize, file))
         return false;
 
-    TSettingsTree merged = TSettingsText::Parse(file.Content);
+    bool pastLimits = false;
+    TSettingsTree merged = TSettingsText::Parse(file.Content, pastLimits);
+    if (pastLimits) {
+        // Put there since the load: kept under a name of its own, and this save starts afresh.
+        if (!SetAside(file.Target))
+            return false;
+        merged = {};
+        file.Existed = false;
+    }
     for (const TWrite& write : Pending)
         Apply(merged, write);
     const std::string text = TSettingsText::Format(merged);
@@ -181,6 +210,36 @@ bool TSettingsStore::Save()
     Pending.clear();
     State = TLoadState::Loaded;
     return true;
+}
+
+bool TSettingsStore::SetAside(const std::string& target)
+{
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    struct tm local;
+    if (localtime_r(&now, &local))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = target + ".set-aside-" + stamp;
+    for (int number = 0; number < 100; ++number) {
+        const std::string aside = number == 0 ? base : base + "-" + std::to_string(number);
+        if (renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            AsideName = aside;
+            return true;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        // A file system that cannot rename without replacing: a second link never replaces.
+        if (link(target.c_str(), aside.c_str()) == 0) {
+            unlink(target.c_str());
+            AsideName = aside;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 std::string TSettingsStore::ConfigFolder(const char* xdgConfigHome, const char* home)
