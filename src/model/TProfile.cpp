@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "model/TAtomicFile.h"
+#include "model/TConfigFolder.h"
 #include "model/TIniText.h"
 
 namespace {
@@ -26,6 +27,13 @@ constexpr TAtomicFile::TOptions ReplaceOptions{
     .SyncFile = true,
     .SyncFolder = false,
 };
+
+// A parameter file in the configuration folder (default.par) is the user's alone.
+constexpr TAtomicFile::TOptions PrivateReplaceOptions = [] {
+    TAtomicFile::TOptions options = ReplaceOptions;
+    options.NewFileMode = TConfigFolder::FileMode;
+    return options;
+}();
 
 // A decimal integer: an optional sign and digits only, within the 32-bit range.
 std::optional<int32_t> ParseDecimal(const std::string& text)
@@ -137,10 +145,12 @@ bool TProfile::SetText(const std::string& text) const
     TAtomicFile::TRewrite file;
     if (!TAtomicFile::ReadForRewrite(FileName, MaxFileSize, file))
         return false;
+    const mode_t mode = file.Info.st_mode;
+    const bool privateFile = TConfigFolder::Narrow(file);
     const std::string updated = TIniText::Write(file.Content, Section, Entry, text);
-    if (file.Existed && updated == file.Content)
+    if (file.Existed && updated == file.Content && file.Info.st_mode == mode)
         return true;
-    return TAtomicFile::Replace(file, updated, ReplaceOptions);
+    return TAtomicFile::Replace(file, updated, privateFile ? PrivateReplaceOptions : ReplaceOptions);
 }
 
 bool TProfile::State() const

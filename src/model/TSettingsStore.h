@@ -106,6 +106,7 @@ private:
     bool SetAside(const std::string& target);
 
     std::string Name;
+    bool PrivateFile = false; // the file lies in the configuration folder (TConfigFolder)
     TSettingsTree Keys;
     std::vector<TWrite> Pending;
     TLoadState State = TLoadState::NoFile;
