@@ -249,6 +249,8 @@ bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats
 {
     // The report looks as the window's all-matches view does with the user's stored options.
     const TSettingsStore store(TSettingsStore::DefaultFileName());
+    if (store.LoadState() == TSettingsStore::TLoadState::SetAside)
+        Err << "quarnel: the settings file could not be read; it was kept as " << store.SetAsideName() << "\n";
     const TProgramData preferences(store);
     THTMLWin document(nullptr, ProgramFolder);
     document.LoadOptions(store);

@@ -16,6 +16,7 @@
 #include "engine/TZipExtractor.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
+#include "model/TLeftovers.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 
@@ -338,10 +339,8 @@ void TSearchEngine::ConnectUnzipper()
 bool TSearchEngine::EnsureZipFolder()
 {
     if (PrivateTempFolder.empty()) {
-        std::error_code error;
-        std::string pattern = (fs::temp_directory_path(error) / "quarnel-XXXXXX").string();
-        if (error)
-            pattern = "/tmp/quarnel-XXXXXX";
+        // Named after this process, so that a later start can tell it was left by a killed one.
+        std::string pattern = TLeftovers::FolderPattern(TLeftovers::ZipFolderPrefix);
         if (!mkdtemp(pattern.data()))
             return false;
         PrivateTempFolder = pattern;

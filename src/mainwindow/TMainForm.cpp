@@ -47,6 +47,7 @@
 #include "mainwindow/TReplaceCommand.h"
 #include "model/TDateFormat.h"
 #include "model/TAtomicFile.h"
+#include "model/TConfigFolder.h"
 #include "model/TDateTime.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
@@ -632,6 +633,9 @@ void TMainForm::FormShow()
 void TMainForm::SplashTimerTimer()
 {
     SplashTimer->stop();
+    if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
+        ShowInfo("Settings Error", "The settings file could not be read:",
+                 "It was kept as " + Store.SetAsideName() + " and the default settings apply.");
     if (!Options.NewWindowStart) {
         Search.SearchAgain = false;
         std::string parameterFile;
@@ -711,7 +715,7 @@ void TMainForm::FormClose()
     }
     // Parameter files only ever change on Save As: the one loaded from the command line is left
     // alone, and the last parameters go to the per-user default file.
-    QDir().mkpath(QString::fromStdString(TSettingsStore::ConfigFolder()));
+    TConfigFolder::MakePrivate(TSettingsStore::ConfigFolder());
     ParameterFile.FileName = TSettingsStore::ConfigFolder() + "/default.par";
     Search.SaveToProfile(ParameterFile);
     SearchWizard->SaveFilespecChoices(Store);

@@ -153,6 +153,46 @@ std::optional<std::string> TIniText::Read(std::string_view content, std::string_
     return std::nullopt;
 }
 
+namespace {
+
+std::string Folded(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        c = FoldCase(c);
+    return folded;
+}
+
+} // namespace
+
+TIniText::TIndex::TIndex(std::string_view content)
+{
+    // As in Read: a section's keys are those up to the next header, only the first section of a
+    // name counts, and in it only the first key of a name.
+    TKeys* current = nullptr;
+    for (std::size_t pos = 0; pos < content.size();) {
+        const Line line = ScanLine(content, pos);
+        pos = line.Next;
+        if (line.Type == Line::Kind::Section) {
+            const auto [it, added] = Sections.try_emplace(Folded(line.Name));
+            current = added ? &it->second : nullptr;
+        } else if (current && line.Type == Line::Kind::Key) {
+            current->try_emplace(Folded(line.Name), Unquote(line.RawValue));
+        }
+    }
+}
+
+std::optional<std::string> TIniText::TIndex::Find(std::string_view section, std::string_view key) const
+{
+    const auto found = Sections.find(Folded(Trim(section)));
+    if (found == Sections.end())
+        return std::nullopt;
+    const auto value = found->second.find(Folded(Trim(key)));
+    if (value == found->second.end())
+        return std::nullopt;
+    return value->second;
+}
+
 std::string TIniText::Write(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value)
 {

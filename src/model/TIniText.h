@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 // The INI rules of parameter files, applied to a file's content in memory, so that TProfile only
 // adds the file access and the parser can be exercised without a file system.
@@ -20,6 +21,18 @@ public:
     // the section or the key is missing. Not cut to any length.
     static std::optional<std::string> Read(std::string_view content, std::string_view section,
                                            std::string_view key);
+
+    // Every value of a content, read in one pass, for reading many keys: Find gives what Read
+    // gives for the same content, section and key.
+    class TIndex {
+    public:
+        explicit TIndex(std::string_view content);
+        std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+    private:
+        using TKeys = std::unordered_map<std::string, std::string>; // folded key -> read value
+        std::unordered_map<std::string, TKeys> Sections;            // folded section name -> keys
+    };
 
     // `content` with `key` in `section` set to `value`: an existing key has its value replaced
     // in place (the rest of its line, its line end included, is kept), a new key goes after the

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "model/TAtomicFile.h"
+#include "model/TConfigFolder.h"
 #include "model/TIniText.h"
 
 namespace {
@@ -26,6 +27,13 @@ constexpr TAtomicFile::TOptions ReplaceOptions{
     .SyncFile = true,
     .SyncFolder = false,
 };
+
+// A parameter file in the configuration folder (default.par) is the user's alone.
+constexpr TAtomicFile::TOptions PrivateReplaceOptions = [] {
+    TAtomicFile::TOptions options = ReplaceOptions;
+    options.NewFileMode = TConfigFolder::FileMode;
+    return options;
+}();
 
 // A decimal integer: an optional sign and digits only, within the 32-bit range.
 std::optional<int32_t> ParseDecimal(const std::string& text)
@@ -63,17 +71,59 @@ bool IsTrueText(const std::string& text)
     return upper == "TRUE" || upper == "YES";
 }
 
+// The content of a readable parameter file, or nothing when it reads as missing.
+std::optional<std::string> ReadContent(const std::string& fileName)
+{
+    std::string content;
+    struct stat info;
+    if (TAtomicFile::ReadWholeFile(fileName, MaxFileSize, content, info) != TAtomicFile::TReadOutcome::Read)
+        return std::nullopt;
+    return content;
+}
+
 } // namespace
+
+// One reading of a file for a TReadBatch: its values, or nothing when it reads as missing.
+struct TProfileSnapshot {
+    bool Taken = false;
+    std::string FileName;
+    std::optional<TIniText::TIndex> Values;
+
+    std::optional<std::string> Find(const std::string& fileName, const std::string& section, const std::string& key)
+    {
+        if (!Taken || fileName != FileName) {
+            std::optional<std::string> content = ReadContent(fileName);
+            Values.reset();
+            if (content)
+                Values.emplace(*content);
+            FileName = fileName;
+            Taken = true;
+        }
+        return Values ? Values->Find(section, key) : std::nullopt;
+    }
+};
+
+TProfile::TReadBatch::TReadBatch(const TProfile& profile)
+    : Profile(profile), Previous(profile.Batch), Snapshot(std::make_shared<TProfileSnapshot>())
+{
+    Profile.Batch = Snapshot;
+}
+
+TProfile::TReadBatch::~TReadBatch()
+{
+    Profile.Batch = Previous;
+}
 
 std::string TProfile::Text() const
 {
     if (FileName.empty() || Section.empty() || Entry.empty())
         return {};
-    std::string content;
-    struct stat info;
     std::optional<std::string> value;
-    if (TAtomicFile::ReadWholeFile(FileName, MaxFileSize, content, info) == TAtomicFile::TReadOutcome::Read)
-        value = TIniText::Read(content, Section, Entry);
+    if (const std::shared_ptr<TProfileSnapshot> snapshot = Batch.lock()) {
+        value = snapshot->Find(FileName, Section, Entry);
+    } else if (const std::optional<std::string> content = ReadContent(FileName)) {
+        value = TIniText::Read(*content, Section, Entry);
+    }
     std::string text = value ? std::move(*value) : DefaultText;
     if (text.size() > MaxValueLength)
         text.resize(MaxValueLength);
@@ -84,6 +134,8 @@ bool TProfile::SetText(const std::string& text) const
 {
     if (FileName.empty() || Section.empty() || Entry.empty())
         return false;
+    if (const std::shared_ptr<TProfileSnapshot> snapshot = Batch.lock())
+        snapshot->Taken = false; // the next read sees this write
     // A name that could not be read back (a line break, an "=" in a key) is never written:
     // it would add lines of its own to the file.
     if (!TIniText::IsWritableSection(Section) || !TIniText::IsWritableKey(Entry))
@@ -93,10 +145,12 @@ bool TProfile::SetText(const std::string& text) const
     TAtomicFile::TRewrite file;
     if (!TAtomicFile::ReadForRewrite(FileName, MaxFileSize, file))
         return false;
+    const mode_t mode = file.Info.st_mode;
+    const bool privateFile = TConfigFolder::Narrow(file);
     const std::string updated = TIniText::Write(file.Content, Section, Entry, text);
-    if (file.Existed && updated == file.Content)
+    if (file.Existed && updated == file.Content && file.Info.st_mode == mode)
         return true;
-    return TAtomicFile::Replace(file, updated, ReplaceOptions);
+    return TAtomicFile::Replace(file, updated, privateFile ? PrivateReplaceOptions : ReplaceOptions);
 }
 
 bool TProfile::State() const

@@ -1,12 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+struct TProfileSnapshot;
+
 // One entry of an INI-format parameter file. Every read or write of Text, State or Value is one
-// independent access to the file: nothing is kept open or cached between accesses.
+// independent access to the file: nothing is kept open or cached between accesses, except
+// while a TReadBatch for the profile lives.
 class TProfile {
 public:
+    // Many reads with one reading of the file, for loading a whole parameter file: while the
+    // batch lives, the profile's reads (and those of its copies) answer from the file as one
+    // reading found it, by the same rules as single reads, for whatever Section and Entry say.
+    // The file is read again when FileName changes and after a write through the profile.
+    class TReadBatch {
+    public:
+        explicit TReadBatch(const TProfile& profile);
+        ~TReadBatch();
+        TReadBatch(const TReadBatch&) = delete;
+        TReadBatch& operator=(const TReadBatch&) = delete;
+
+    private:
+        const TProfile& Profile;
+        std::weak_ptr<TProfileSnapshot> Previous;
+        std::shared_ptr<TProfileSnapshot> Snapshot;
+    };
+
     std::string FileName = "WIN.INI";
     std::string Section;
     std::string Entry;
@@ -25,4 +46,7 @@ public:
     bool SetValue(int32_t value) const;
 
     static constexpr std::size_t MaxValueLength = 255;
+
+private:
+    mutable std::weak_ptr<TProfileSnapshot> Batch;
 };

@@ -166,6 +166,8 @@ void TSearchData::SaveToProfile(TProfile& profile) const
 
 void TSearchData::LoadFromProfile(TProfile& profile)
 {
+    // One reading of the file for every key: a list of thousands of items stays quick.
+    const TProfile::TReadBatch batch(profile);
     profile.Section = GeneralSection;
     std::string minDateText;
     for (std::string_view key : ReadOrder) {

@@ -8,10 +8,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 
 #include "model/TAtomicFile.h"
+#include "model/TConfigFolder.h"
 #include "model/TSettingsText.h"
 
 namespace {
@@ -23,25 +26,12 @@ void CloseQuietly(int fd)
     close(fd);
 }
 
-// Creates `folder` and its missing parents; new folders are private to the user, as a
-// configuration folder should be.
-bool MakeFolders(const std::string& folder)
-{
-    struct stat info;
-    if (stat(folder.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode);
-    const std::string parent = TAtomicFile::FolderOf(folder);
-    if (parent != folder && parent != "." && parent != "/" && !MakeFolders(parent))
-        return false;
-    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 // A saved settings file keeps the old one's permissions; a new one is private to the user. The
 // folder is flushed too, so that the rename itself survives a crash.
 constexpr TAtomicFile::TOptions ReplaceOptions{
     .TemporaryPrefix = ".settings-",
     .TemporarySuffix = ".tmp",
-    .NewFileMode = 0600,
+    .NewFileMode = TConfigFolder::FileMode,
     .PermissionsRequired = true,
     .KeepOwner = false,
     .SyncFile = true,
@@ -52,11 +42,15 @@ constexpr TAtomicFile::TOptions ReplaceOptions{
 // The lock file stays in place: removing it would let two savers lock two different files.
 class TFileLock {
 public:
-    explicit TFileLock(const std::string& lockName)
+    // A lock file in the configuration folder is made private when it is not.
+    TFileLock(const std::string& lockName, bool privateFile)
     {
-        Fd = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        Fd = open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, TConfigFolder::FileMode);
         if (Fd < 0)
             return;
+        struct stat info;
+        if (privateFile && fstat(Fd, &info) == 0 && (info.st_mode & 077) != 0)
+            fchmod(Fd, info.st_mode & 07700);
         // Poll rather than block, so that a window that hangs while holding the lock cannot
         // hang every other window's exit.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -80,7 +74,8 @@ private:
 
 } // namespace
 
-TSettingsStore::TSettingsStore(std::string fileName) : Name(std::move(fileName))
+TSettingsStore::TSettingsStore(std::string fileName)
+    : Name(std::move(fileName)), PrivateFile(TConfigFolder::Holds(Name))
 {
     if (Name.empty())
         return;
@@ -88,16 +83,35 @@ TSettingsStore::TSettingsStore(std::string fileName) : Name(std::move(fileName))
     struct stat info;
     switch (TAtomicFile::ReadWholeFile(Name, MaxFileSize, content, info)) {
     case TAtomicFile::TReadOutcome::Read:
-        Keys = TSettingsText::Parse(content);
-        State = TLoadState::Loaded;
         break;
     case TAtomicFile::TReadOutcome::Missing:
         State = TLoadState::NoFile;
-        break;
+        return;
     case TAtomicFile::TReadOutcome::Failed:
         State = TLoadState::Unreadable;
-        break;
+        return;
     }
+    bool pastLimits = false;
+    Keys = TSettingsText::Parse(content, pastLimits);
+    State = TLoadState::Loaded;
+    if (!pastLimits)
+        return;
+
+    // Looked at again under the lock: another window may have replaced it meanwhile.
+    Keys = {};
+    const TFileLock lock(Name + ".lock", PrivateFile);
+    TAtomicFile::TRewrite file;
+    State = TLoadState::Unreadable;
+    if (!TAtomicFile::ReadForRewrite(Name, MaxFileSize, file))
+        return;
+    Keys = TSettingsText::Parse(file.Content, pastLimits);
+    if (!pastLimits) {
+        State = file.Existed ? TLoadState::Loaded : TLoadState::NoFile;
+        return;
+    }
+    Keys = {};
+    if (SetAside(file.Target))
+        State = TLoadState::SetAside;
 }
 
 TSettingsStore::~TSettingsStore()
@@ -158,16 +172,26 @@ bool TSettingsStore::Save()
 {
     if (Pending.empty())
         return true;
-    if (Name.empty() || !MakeFolders(TAtomicFile::FolderOf(Name)))
+    const std::string folder = TAtomicFile::FolderOf(Name);
+    if (Name.empty() || !(PrivateFile ? TConfigFolder::MakePrivate(folder) : TConfigFolder::MakeFolders(folder)))
         return false;
 
-    const TFileLock lock(Name + ".lock");
+    const TFileLock lock(Name + ".lock", PrivateFile);
     // A linked settings file stays linked: the save replaces the file the link names.
     TAtomicFile::TRewrite file;
     if (!TAtomicFile::ReadForRewrite(Name, MaxFileSize, file))
         return false;
+    TConfigFolder::Narrow(file);
 
-    TSettingsTree merged = TSettingsText::Parse(file.Content);
+    bool pastLimits = false;
+    TSettingsTree merged = TSettingsText::Parse(file.Content, pastLimits);
+    if (pastLimits) {
+        // Put there since the load: kept under a name of its own, and this save starts afresh.
+        if (!SetAside(file.Target))
+            return false;
+        merged = {};
+        file.Existed = false;
+    }
     for (const TWrite& write : Pending)
         Apply(merged, write);
     const std::string text = TSettingsText::Format(merged);
@@ -181,6 +205,36 @@ bool TSettingsStore::Save()
     Pending.clear();
     State = TLoadState::Loaded;
     return true;
+}
+
+bool TSettingsStore::SetAside(const std::string& target)
+{
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    struct tm local;
+    if (localtime_r(&now, &local))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = target + ".set-aside-" + stamp;
+    for (int number = 0; number < 100; ++number) {
+        const std::string aside = number == 0 ? base : base + "-" + std::to_string(number);
+        if (renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            AsideName = aside;
+            return true;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            return false;
+        // A file system that cannot rename without replacing: a second link never replaces.
+        if (link(target.c_str(), aside.c_str()) == 0) {
+            unlink(target.c_str());
+            AsideName = aside;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 std::string TSettingsStore::ConfigFolder(const char* xdgConfigHome, const char* home)

@@ -26,7 +26,11 @@
 // A damaged file is read as far as it can be (TSettingsText::Parse), and a save rewrites it
 // with what was read. A file that cannot be read at all (larger than MaxFileSize, not a regular
 // file, no permission) reads as empty and is never replaced: saves fail, so that a file the
-// program does not understand is not destroyed.
+// program does not understand is not destroyed. A file with a key past the tree's limits
+// (TSettingsTree::MaxKeyDepth, MaxKeyNameLength) is set aside: renamed, under the lock, to a
+// name of its own beside it (SetAsideName), and the store starts empty, so the defaults apply
+// and the next save writes a new file without touching the old one. The window tells the user.
+// When it cannot be renamed, it is left alone as an unreadable file is.
 //
 // Not copyable: it owns the pending writes, and a copy would save them twice.
 class TSettingsStore {
@@ -42,6 +46,7 @@ public:
         Loaded,     // the file was read
         NoFile,     // there is no file (or no file name): the store starts empty
         Unreadable, // the file exists but cannot be read; it is left alone
+        SetAside,   // the file was past the limits and now lies under SetAsideName()
     };
 
     // Loads `fileName`. An empty name makes a store that lives in memory only (Save fails).
@@ -66,6 +71,8 @@ public:
 
     const std::string& FileName() const { return Name; }
     TLoadState LoadState() const { return State; }
+    // Where a file past the limits was moved to (see above); empty unless it was.
+    const std::string& SetAsideName() const { return AsideName; }
     // Everything the store holds now.
     const TSettingsTree& Tree() const { return Keys; }
 
@@ -94,9 +101,14 @@ private:
 
     bool Write(const std::string& path, std::string_view name, TSettingsValue value);
     static void Apply(TSettingsTree& tree, const TWrite& write);
+    // Renames `target` to a new name beside it ("<name>.set-aside-<date>-<time>", numbered when
+    // taken) without replacing anything; the lock must be held. False when it stays where it is.
+    bool SetAside(const std::string& target);
 
     std::string Name;
+    bool PrivateFile = false; // the file lies in the configuration folder (TConfigFolder)
     TSettingsTree Keys;
     std::vector<TWrite> Pending;
     TLoadState State = TLoadState::NoFile;
+    std::string AsideName;
 };

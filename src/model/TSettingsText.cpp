@@ -238,6 +238,13 @@ std::string TSettingsText::Quote(std::string_view text)
 
 TSettingsTree TSettingsText::Parse(std::string_view content)
 {
+    bool pastLimits = false;
+    return Parse(content, pastLimits);
+}
+
+TSettingsTree TSettingsText::Parse(std::string_view content, bool& pastLimits)
+{
+    pastLimits = false;
     if (content.substr(0, 3) == "\xEF\xBB\xBF")
         content.remove_prefix(3);
     TSettingsTree tree;
@@ -260,7 +267,10 @@ TSettingsTree TSettingsText::Parse(std::string_view content)
             const std::size_t slash = inner.find('\\');
             if (TSettingsTree::Fold(inner.substr(0, slash)) != TSettingsTree::Fold(Hive) || slash == std::string_view::npos)
                 continue;
-            current = tree.CreateKey(inner.substr(slash + 1));
+            const std::string_view path = inner.substr(slash + 1);
+            current = tree.CreateKey(path);
+            if (!current && !TSettingsTree::IsWithinLimits(path))
+                pastLimits = true;
             continue;
         }
         if (line.front() == '"' || line.front() == '@') {

@@ -29,7 +29,10 @@ public:
     // that does not name a key of HKEY_CURRENT_USER. A key line creates its key and any missing
     // parents; of two values with the same name in one key the later one counts. Lines end with
     // LF or CR LF; a UTF-8 byte order mark at the start and any header line are passed over.
+    // A key line past the tree's limits (TSettingsTree::IsWithinLimits) is passed over too, and
+    // sets `pastLimits`: such a file is not one the program wrote.
     static TSettingsTree Parse(std::string_view content);
+    static TSettingsTree Parse(std::string_view content, bool& pastLimits);
 
     // The whole file for `tree`: the header, then every key (parents first) with its values.
     // Parse(Format(tree)) gives `tree` back.

@@ -52,9 +52,29 @@ std::string TSettingsTree::NormalPath(std::string_view path)
     if (!path.empty() && path.back() == '\\')
         path.remove_suffix(1);
     if (path.empty() || path.find('\0') != std::string_view::npos || path.find('\n') != std::string_view::npos ||
-        path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos)
+        path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos ||
+        !IsWithinLimits(path))
         return {};
     return std::string(path);
+}
+
+bool TSettingsTree::IsWithinLimits(std::string_view path)
+{
+    if (path.size() > MaxKeyDepth * (MaxKeyNameLength + 1))
+        return false;
+    std::size_t depth = 1;
+    std::size_t nameLength = 0;
+    for (char c : path) {
+        if (c != '\\') {
+            if (++nameLength > MaxKeyNameLength)
+                return false;
+        } else {
+            nameLength = 0;
+            if (++depth > MaxKeyDepth)
+                return false;
+        }
+    }
+    return true;
 }
 
 bool TSettingsTree::IsValidValueName(std::string_view name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -32,6 +33,12 @@ struct TSettingsValue {
 // value the spelling it was first written with. A key's values keep their order of creation.
 class TSettingsTree {
 public:
+    // Our deepest key lies six levels below HKEY_CURRENT_USER and our names are short. The
+    // limits keep a damaged or hostile file from costing time and memory out of all proportion
+    // to its size: every key stores its whole path, so each level of a path costs a copy of it.
+    static constexpr std::size_t MaxKeyDepth = 32;
+    static constexpr std::size_t MaxKeyNameLength = 255;
+
     struct TNamedValue {
         std::string Name; // empty for the key's default value
         TSettingsValue Value;
@@ -72,9 +79,12 @@ public:
     bool operator==(const TSettingsTree& other) const { return KeyMap == other.KeyMap; }
 
     // `path` with one leading and one trailing backslash removed; empty when the result is not a
-    // usable key path: empty, an empty name between two backslashes, or a NUL or line feed
-    // anywhere (a key line of the settings file could not hold it).
+    // usable key path: empty, an empty name between two backslashes, a NUL or line feed
+    // anywhere (a key line of the settings file could not hold it), or past the limits.
     static std::string NormalPath(std::string_view path);
+    // False when `path` (names joined by backslashes) has more than MaxKeyDepth names or a name
+    // longer than MaxKeyNameLength.
+    static bool IsWithinLimits(std::string_view path);
     // Any name without NUL or line feed; the empty name is the key's default value.
     static bool IsValidValueName(std::string_view name);
     // ASCII letters folded to lower case, other bytes unchanged.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwindow/TMainForm.h"
+#include "model/TLeftovers.h"
 #include "platform/TIconTheme.h"
 #include "platform/TPlatformDates.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char* argv[])
     options.CurrentFolder = std::filesystem::current_path(error).string();
     options.QuitAfterStartup = !qEnvironmentVariableIsEmpty("QUARNEL_QUIT_AFTER_STARTUP");
 
+    // What killed windows left in the temporary folder and beside the files they replaced.
+    TLeftovers::Sweep();
     TMainForm mainForm(std::move(options));
     mainForm.show();
     return app.exec();

@@ -9,6 +9,7 @@
 #include "engine/TOpenFile.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
+#include "model/TLeftovers.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TLineSelection.h"
 #include "presentation/TMemberExtraction.h"
@@ -45,11 +46,8 @@ TFileSectionWriter::~TFileSectionWriter()
 std::string TFileSectionWriter::ExtractToPrivateFolder(const TFileData& member)
 {
     if (PrivateFolder.empty()) {
-        std::error_code error;
-        fs::path base = fs::temp_directory_path(error);
-        if (error)
-            base = "/tmp";
-        std::string pattern = (base / "quarnel-view-XXXXXX").string();
+        // Named after this process, so that a later start can tell it was left by a killed one.
+        std::string pattern = TLeftovers::FolderPattern(TLeftovers::ViewFolderPrefix);
         if (!::mkdtemp(pattern.data()))
             return {};
         PrivateFolder = pattern;

@@ -13,6 +13,7 @@
 
 #include "model/TAtomicFile.h"
 #include "model/TFileData.h"
+#include "model/TLeftovers.h"
 #include "model/TRegularFile.h"
 #include "presentation/THTMLEscape.h"
 #include "presentation/THTMLLink.h"
@@ -149,7 +150,10 @@ void THTMLWin::DeleteDocumentFile()
 std::string THTMLWin::MakeDocumentFile() const
 {
     std::string path;
-    const int fd = TAtomicFile::CreateUnique(TempFolder.empty() ? TemporaryFolder() : TempFolder, "~qn", ".htm", 0600, path);
+    // Named after this process, so that a later start can tell it was left by a killed one.
+    const int fd = TAtomicFile::CreateUnique(TempFolder.empty() ? TemporaryFolder() : TempFolder,
+                                             TLeftovers::FilePrefix(TLeftovers::DocumentPrefix),
+                                             TLeftovers::DocumentSuffix, 0600, path);
     if (fd < 0)
         return {};
     ::close(fd);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "model/TAtomicFile.h"
+#include "model/TLeftovers.h"
 #include "model/TRegularFile.h"
 
 namespace {
@@ -62,11 +63,13 @@ bool TReplaceOutput::Open(const std::string& folder)
 {
     if (Fd >= 0 || !Temporary.empty())
         return Fail(EBUSY);
-    Fd = TAtomicFile::CreateUnique(folder, ".qn-", ".tmp", 0600, Temporary);
+    Fd = TAtomicFile::CreateUnique(folder, TLeftovers::BesidePrefix, TLeftovers::BesideSuffix, 0600, Temporary);
     if (Fd < 0) {
         Temporary.clear();
         return Fail(errno);
     }
+    // Listed while it exists, so that a later start can remove it if this process is killed.
+    TLeftovers::Remember(Temporary);
     Finished = false;
     return true;
 }
@@ -140,7 +143,7 @@ bool TReplaceOutput::ReplaceTarget(const std::string& target)
         Discard();
         return false;
     }
-    Temporary.clear();
+    TLeftovers::Forget(std::exchange(Temporary, {}));
     Finished = false;
     SyncFolder(target);
     return true;
@@ -229,7 +232,7 @@ bool TReplaceOutput::PublishAsNew(const std::string& stem, std::string_view exte
         if (moved < 0)
             break;
         if (moved > 0) {
-            Temporary.clear();
+            TLeftovers::Forget(std::exchange(Temporary, {}));
             Finished = false;
             chosen = name;
             SyncFolder(name);
@@ -245,9 +248,10 @@ void TReplaceOutput::Discard()
 {
     if (Fd >= 0)
         ::close(std::exchange(Fd, -1));
-    if (!Temporary.empty())
+    if (!Temporary.empty()) {
         ::unlink(Temporary.c_str());
-    Temporary.clear();
+        TLeftovers::Forget(std::exchange(Temporary, {}));
+    }
     Pending.clear();
     Finished = false;
 }

@@ -552,6 +552,51 @@ private slots:
         QCOMPARE(form->Splitter().orientation(), Qt::Horizontal);
     }
 
+    // A settings file the program cannot have written is kept aside, the user is told, and the
+    // close writes a new one; the configuration folder and its files are the user's alone.
+    void aBadSettingsFileIsSetAsideAndTheFolderStaysPrivate()
+    {
+        const QString folder = H.Config->path() + "/Quarnel";
+        QByteArray deep = "REGEDIT4\n\n[HKEY_CURRENT_USER";
+        for (int i = 0; i < 20000; ++i)
+            deep += "\\k";
+        deep += "]\n";
+        H.WriteFile(folder + "/settings.reg", deep);
+        H.WriteFile(folder + "/default.par", "[General Search Parameters]\nSearch String=secret\n");
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(folder + "/default.par",
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        {
+            auto form = H.MakeForm();
+            H.Start(*form);
+            QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+            QCOMPARE(form->InfoDlg().Title(), QStringLiteral("The settings file could not be read:"));
+            QVERIFY2(form->InfoDlg().InfoText().contains(QStringLiteral("settings.reg.set-aside-")),
+                     qPrintable(form->InfoDlg().InfoText()));
+            QVERIFY(form->close());
+        }
+        const QStringList aside = QDir(folder).entryList({QStringLiteral("settings.reg.set-aside-*")});
+        QCOMPARE(aside.size(), 1);
+        QFile kept(folder + "/" + aside.front());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), deep);
+        QVERIFY(QFile::exists(folder + "/settings.reg"));
+
+        const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+        QCOMPARE(QFileInfo(folder).permissions() & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const char* name : {"settings.reg", "settings.reg.lock", "default.par"})
+            QCOMPARE(QFileInfo(folder + "/" + name).permissions() & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser),
+                     ownerOnly);
+
+        // The next start finds a good file and says nothing.
+        auto form = H.MakeForm();
+        H.Shown.clear();
+        H.Start(*form);
+        QVERIFY(H.Shown.isEmpty());
+    }
+
     void modeCommandsCheckTheirItem()
     {
         auto form = H.MakeForm();

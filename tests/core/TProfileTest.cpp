@@ -78,8 +78,45 @@ TEST_F(TProfileTest, ReadsValuesByTheFormatRules)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string path = Dir.WriteFile("read.ini", c.Content);
-        EXPECT_EQ(ProfileFor(path, c.Section, c.Entry, c.Default).Text(), c.Expected);
+        const TProfile profile = ProfileFor(path, c.Section, c.Entry, c.Default);
+        EXPECT_EQ(profile.Text(), c.Expected);
+        const TProfile::TReadBatch batch(profile);
+        EXPECT_EQ(profile.Text(), c.Expected) << "read in a batch";
     }
+}
+
+TEST_F(TProfileTest, AReadBatchReadsTheFileOnceUntilAWrite)
+{
+    const std::string path = Dir.WriteFile("batch.ini", "[S]\na=1\nb=2\n");
+    TProfile profile = ProfileFor(path, "S", "a", "d");
+    {
+        const TProfile::TReadBatch batch(profile);
+        EXPECT_EQ(profile.Text(), "1");
+        // Changed behind the batch's back: the batch answers from its one reading.
+        Dir.WriteFile("batch.ini", "[S]\na=changed\n");
+        EXPECT_EQ(profile.Text(), "1");
+        profile.Entry = "b";
+        EXPECT_EQ(profile.Text(), "2");
+        const TProfile copy = profile;
+        EXPECT_EQ(copy.Text(), "2");
+
+        // A write through the profile is seen by the next read, with the rest of the file.
+        profile.Entry = "c";
+        ASSERT_TRUE(profile.SetText("3"));
+        EXPECT_EQ(profile.Text(), "3");
+        profile.Entry = "a";
+        EXPECT_EQ(profile.Text(), "changed");
+
+        // Another file is read when it is named.
+        profile.FileName = Dir.WriteFile("other.ini", "[S]\na=other\n");
+        EXPECT_EQ(profile.Text(), "other");
+        profile.FileName = Dir.PathOf("missing.ini");
+        EXPECT_EQ(profile.Text(), "d");
+    }
+    // Without a batch every read is its own access again.
+    profile.FileName = path;
+    Dir.WriteFile("batch.ini", "[S]\na=after\n");
+    EXPECT_EQ(profile.Text(), "after");
 }
 
 TEST_F(TProfileTest, EmptyNamesReadEmptyAndMissingFilesReadTheDefault)
@@ -250,8 +287,10 @@ TEST(TIniText, WriteThenReadGivesTheWrittenValueAndKeepsOthers)
         SCOPED_TRACE(content);
         const std::string written = TIniText::Write(content, "S", "new", " \"v\" ");
         EXPECT_EQ(TIniText::Read(written, "s", "NEW"), "v");
-        for (const char* key : {"a", "b", "c", "x", "\"a", "'b'"})
+        for (const char* key : {"a", "b", "c", "x", "\"a", "'b'"}) {
             EXPECT_EQ(TIniText::Read(written, "S", key), TIniText::Read(content, "S", key)) << key;
+            EXPECT_EQ(TIniText::TIndex(written).Find(" s ", key), TIniText::Read(written, "S", key)) << key;
+        }
     }
 }
 

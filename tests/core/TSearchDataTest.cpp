@@ -1,3 +1,4 @@
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -225,6 +226,39 @@ TEST_F(TSearchDataTest, ListsStopAtTheFirstMissingOrEmptyKey)
         EXPECT_EQ(data.FileSpecs, c.Expected);
         EXPECT_EQ(data.Folders, c.Expected);
     }
+}
+
+// Bytes this process has read from files so far (the kernel's count), or -1 when unknown.
+long long BytesReadSoFar()
+{
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = 0;
+    while (io >> name >> value)
+        if (name == "rchar:")
+            return value;
+    return -1;
+}
+
+// A load reads the file once however many list items it holds, not once per item.
+TEST_F(TSearchDataTest, ALoadReadsTheFileOnce)
+{
+    const int items = 3000;
+    std::string content = "[General Search Parameters]\nSearch String=many\n[Active File Specifications]\n";
+    for (int i = 0; i < items; ++i)
+        content += std::to_string(i) + "=*." + std::to_string(i) + "\n";
+    Profile.FileName = Dir.WriteFile("many.par", content);
+    if (BytesReadSoFar() < 0)
+        GTEST_SKIP() << "the kernel does not count the bytes a process reads";
+
+    TSearchData data;
+    const long long before = BytesReadSoFar();
+    data.LoadFromProfile(Profile);
+    const long long read = BytesReadSoFar() - before;
+    ASSERT_EQ(data.FileSpecs.size(), static_cast<std::size_t>(items));
+    EXPECT_EQ(data.FileSpecs.back(), "*." + std::to_string(items - 1));
+    EXPECT_EQ(data.SearchString, "many");
+    EXPECT_LT(read, 2 * static_cast<long long>(content.size())) << "bytes read for a file of " << content.size();
 }
 
 TEST_F(TSearchDataTest, SavesEveryKeyInItsOrderAndForm)

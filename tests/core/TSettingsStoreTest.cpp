@@ -321,6 +321,114 @@ TEST_F(TSettingsStoreTest, LeavesAFileItCannotReadAlone)
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
+// A key line of `depth` names of `nameLength` letters each below HKEY_CURRENT_USER.
+std::string KeyLineOfDepth(std::size_t depth, std::size_t nameLength)
+{
+    std::string line = "[HKEY_CURRENT_USER";
+    for (std::size_t i = 0; i < depth; ++i)
+        line += "\\" + std::string(nameLength, 'k');
+    return line + "]\n\"Deep\"=dword:00000001\n";
+}
+
+// The names in the settings folder other than the settings file and its lock.
+std::vector<std::string> SetAsideFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "settings.reg" && name != "settings.reg.lock")
+            names.push_back(name);
+    }
+    return names;
+}
+
+TEST_F(TSettingsStoreTest, SetsAsideAFileWithAKeyPastTheLimits)
+{
+    const std::size_t depth = TSettingsTree::MaxKeyDepth;
+    const std::size_t length = TSettingsTree::MaxKeyNameLength;
+    struct Case {
+        const char* Name;
+        std::string DeepKey;
+        bool SetAside;
+    };
+    const Case cases[] = {
+        {"a key at the deepest level allowed", KeyLineOfDepth(depth, 2), false},
+        {"a name of the longest length allowed", KeyLineOfDepth(2, length), false},
+        {"a key one level too deep", KeyLineOfDepth(depth + 1, 2), true},
+        {"a name one letter too long", KeyLineOfDepth(2, length + 1), true},
+        // About 200 KB: with a copy of the path per level it once grew to gigabytes.
+        {"a key a hundred thousand levels deep", KeyLineOfDepth(100000, 1), true},
+    };
+    const std::string folder = Dir.PathOf("config/Quarnel");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(folder);
+        const std::string content = "REGEDIT4\n\n" + GeneralLine + "\"Expert Mode\"=dword:00000001\n\n" + c.DeepKey;
+        WriteSettings(content);
+        {
+            TSettingsStore store(FileName());
+            if (!c.SetAside) {
+                EXPECT_EQ(store.LoadState(), TSettingsStore::TLoadState::Loaded);
+                EXPECT_EQ(Describe(store, General, "Expert Mode", Kind::Bool), "bool:1");
+                EXPECT_TRUE(store.SetAsideName().empty());
+                EXPECT_TRUE(SetAsideFiles(folder).empty());
+                continue;
+            }
+            // The defaults apply: nothing of the file is read.
+            EXPECT_EQ(store.LoadState(), TSettingsStore::TLoadState::SetAside);
+            EXPECT_FALSE(store.OpenKey(General).ok());
+            EXPECT_FALSE(std::filesystem::exists(FileName()));
+            ASSERT_EQ(SetAsideFiles(folder).size(), 1u);
+            EXPECT_EQ(store.SetAsideName(), folder + "/" + SetAsideFiles(folder).front());
+            EXPECT_EQ(store.SetAsideName().rfind(FileName() + ".set-aside-", 0), 0u) << store.SetAsideName();
+            store.CreateKey(General).WriteInteger("Match Window", 3);
+            // Saved when the store goes, as at the window's close.
+        }
+        if (!c.SetAside)
+            continue;
+        // The close wrote a new file and left the old one as it was.
+        const std::vector<std::string> aside = SetAsideFiles(folder);
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(Dir.ReadFile("config/Quarnel/" + aside.front()), content);
+        const TSettingsStore reloaded(FileName());
+        EXPECT_EQ(reloaded.LoadState(), TSettingsStore::TLoadState::Loaded);
+        EXPECT_EQ(Describe(reloaded, General, "Match Window", Kind::Integer), "int:3");
+        EXPECT_EQ(Describe(reloaded, General, "Expert Mode", Kind::Bool), "missing");
+
+        // A second bad file is set aside beside the first, which stays.
+        WriteSettings(content);
+        const TSettingsStore again(FileName());
+        EXPECT_EQ(again.LoadState(), TSettingsStore::TLoadState::SetAside);
+        EXPECT_EQ(SetAsideFiles(folder).size(), 2u);
+    }
+}
+
+TEST_F(TSettingsStoreTest, ASaveSetsAsideABadFilePutThereAfterTheLoad)
+{
+    WriteSettings("REGEDIT4\n\n" + GeneralLine + "\"A\"=dword:1\n");
+    TSettingsStore store(FileName());
+    const std::string bad = "REGEDIT4\n\n" + KeyLineOfDepth(TSettingsTree::MaxKeyDepth + 1, 1);
+    WriteSettings(bad);
+    store.CreateKey(General).WriteInteger("B", 2);
+    ASSERT_TRUE(store.Save());
+    EXPECT_FALSE(store.SetAsideName().empty());
+    EXPECT_EQ(Dir.ReadFile("config/Quarnel/" + SetAsideFiles(Dir.PathOf("config/Quarnel")).front()), bad);
+    const TSettingsStore reloaded(FileName());
+    EXPECT_EQ(Describe(reloaded, General, "B", Kind::Integer), "int:2");
+}
+
+// Code can neither make nor open a key the file could not hold.
+TEST_F(TSettingsStoreTest, RefusesKeysPastTheLimits)
+{
+    TSettingsStore store(FileName());
+    std::string deep = "Software";
+    for (std::size_t i = 1; i < TSettingsTree::MaxKeyDepth; ++i)
+        deep += "\\k";
+    EXPECT_TRUE(store.CreateKey(deep).ok());
+    EXPECT_FALSE(store.CreateKey(deep + "\\k").ok());
+    EXPECT_FALSE(store.CreateKey("Software\\" + std::string(TSettingsTree::MaxKeyNameLength + 1, 'n')).ok());
+}
+
 TEST_F(TSettingsStoreTest, SaveReplacesTheFileWholeAndKeepsItsPermissions)
 {
     const std::string path = WriteSettings("REGEDIT4\n\n" + GeneralLine + "\"A\"=dword:1\n");
