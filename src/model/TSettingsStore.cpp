@@ -89,6 +89,14 @@ TSettingsStore::TSettingsStore(std::string fileName)
         return;
     case TAtomicFile::TReadOutcome::Failed:
         State = TLoadState::Unreadable;
+        // A settings file far larger than any we write is not read at all: it is set aside like
+        // one whose keys go past the limits, so that the defaults apply and settings are kept again.
+        if (IsOversized(Name)) {
+            const TFileLock lock(Name + ".lock", PrivateFile);
+            const std::string target = TAtomicFile::WriteTarget(Name);
+            if (IsOversized(target) && SetAside(target))
+                State = TLoadState::SetAside;
+        }
         return;
     }
     bool pastLimits = false;
@@ -205,6 +213,13 @@ bool TSettingsStore::Save()
     Pending.clear();
     State = TLoadState::Loaded;
     return true;
+}
+
+bool TSettingsStore::IsOversized(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<uint64_t>(info.st_size) > MaxFileSize;
 }
 
 bool TSettingsStore::SetAside(const std::string& target)

@@ -24,10 +24,10 @@
 // concurrent save, but still never tears the file.
 //
 // A damaged file is read as far as it can be (TSettingsText::Parse), and a save rewrites it
-// with what was read. A file that cannot be read at all (larger than MaxFileSize, not a regular
-// file, no permission) reads as empty and is never replaced: saves fail, so that a file the
-// program does not understand is not destroyed. A file with a key past the tree's limits
-// (TSettingsTree::MaxKeyDepth, MaxKeyNameLength) is set aside: renamed, under the lock, to a
+// with what was read. A file that cannot be read at all (not a regular file, no permission)
+// reads as empty and is never replaced: saves fail, so that a file the program does not
+// understand is not destroyed. A file larger than MaxFileSize, or with a key past the tree's
+// limits (TSettingsTree::MaxKeyDepth, MaxKeyNameLength), is set aside: renamed, under the lock, to a
 // name of its own beside it (SetAsideName), and the store starts empty, so the defaults apply
 // and the next save writes a new file without touching the old one. The window tells the user.
 // When it cannot be renamed, it is left alone as an unreadable file is.
@@ -104,6 +104,8 @@ private:
     // Renames `target` to a new name beside it ("<name>.set-aside-<date>-<time>", numbered when
     // taken) without replacing anything; the lock must be held. False when it stays where it is.
     bool SetAside(const std::string& target);
+    // Whether `path` names a regular file larger than MaxFileSize.
+    static bool IsOversized(const std::string& path);
 
     std::string Name;
     bool PrivateFile = false; // the file lies in the configuration folder (TConfigFolder)

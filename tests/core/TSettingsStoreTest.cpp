@@ -297,20 +297,27 @@ TEST_F(TSettingsStoreTest, ReadsADamagedFileAsFarAsItCan)
     }
 }
 
-TEST_F(TSettingsStoreTest, LeavesAFileItCannotReadAlone)
+TEST_F(TSettingsStoreTest, SetsAsideAnOversizedFileAndLeavesAFolderAlone)
 {
     const std::string content = "REGEDIT4\n\n" + GeneralLine + "\"A\"=dword:1\n";
     const std::string path = WriteSettings(content);
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(TSettingsStore::MaxFileSize) + 1), 0);
+    // Too large to be a settings file of ours: kept whole under a name of its own, and the
+    // defaults apply, so that settings are saved again.
+    std::string aside;
     {
         TSettingsStore store(path);
-        EXPECT_EQ(store.LoadState(), TSettingsStore::TLoadState::Unreadable);
+        EXPECT_EQ(store.LoadState(), TSettingsStore::TLoadState::SetAside);
+        aside = store.SetAsideName();
         EXPECT_FALSE(store.OpenKey(General).ok());
         store.CreateKey(General).WriteInteger("A", 2);
-        EXPECT_FALSE(store.Save());
-        EXPECT_TRUE(store.HasPendingWrites());
+        EXPECT_TRUE(store.Save());
     }
-    EXPECT_EQ(std::filesystem::file_size(path), TSettingsStore::MaxFileSize + 1);
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(std::filesystem::file_size(aside), TSettingsStore::MaxFileSize + 1);
+    TSettingsStore reread(path);
+    EXPECT_EQ(reread.LoadState(), TSettingsStore::TLoadState::Loaded);
+    EXPECT_EQ(Describe(reread, General, "A", Kind::Integer), "int:2");
 
     // A folder where the file should be.
     const std::string folder = Dir.MakeFolder("folder.reg");
