@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwindow/TMainForm.h"
+#include "platform/TApplicationIdentity.h"
 #include "platform/TIconTheme.h"
 #include "platform/TPlatformDates.h"
 
@@ -19,9 +20,7 @@ int main(int argc, char* argv[])
     options.Arguments.assign(argv, argv + argc);
     // A process started by another window's New window command gets "/" and today's date.
     options.NewWindowStart = argc > 1 && options.Arguments[1] == TMainForm::NewWindowArgument();
-    QApplication::setApplicationName(QStringLiteral("Quarnel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quarnel "));
-    QApplication::setApplicationVersion(QStringLiteral(QUARNEL_VERSION));
+    TApplicationIdentity::Apply();
     TIconTheme::Install();
     QApplication::setWindowIcon(TIconTheme::ProgramIcon());
 
