@@ -29,7 +29,11 @@ void TPanelBar::SetPanelText(int panel, const QString& text)
 {
     QLabel* label = Panels.at(static_cast<std::size_t>(panel));
     label->setText(text);
-    label->setToolTip(text);
+    // A panel cuts a long text (a search summary) at its edge; the tool tip shows all of it,
+    // wrapped, and as the plain text it is even when it looks like markup.
+    label->setToolTip(text.isEmpty() ? QString()
+                                     : QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
+                                           QStringLiteral("</p>"));
 }
 
 int TPanelBar::PanelWidth(int panel) const
