@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <fstream>
 #include <memory>
 
 #include "dialogs/TInfoDlg.h"
@@ -16,6 +17,7 @@
 #include "model/TProfile.h"
 #include "replace/TReplaceData.h"
 #include "platform/THTMLViewer.h"
+#include "platform/TProcessLauncher.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLWin.h"
 #include "TDialogTestSupport.h"
@@ -297,6 +299,44 @@ private slots:
         QTest::keyRelease(list, Qt::Key_Return);
         QCOMPARE(started, starts);
         QCOMPARE(H.Shown, dialogs);
+    }
+
+    // A file name that is not valid UTF-8 reaches the editor command and the desktop's opener
+    // byte for byte. Both run a stand-in "xdg-open" that writes the argument it got to a file.
+    void fileNamesReachTheEditorAndTheOpenerAsTheirBytes()
+    {
+        const std::string name = "\xff\xfe.txt";
+        const std::string tree = QFile::encodeName(H.TreePath()).toStdString();
+        {
+            std::ofstream file(tree + "/" + name, std::ios::binary);
+            file << "a needle\n";
+        }
+        const QString bin = H.TreePath() + "/bin";
+        const QString got = H.TreePath() + "/got";
+        H.WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + QFile::encodeName(got) + "\"\n");
+        QVERIFY(QFile::setPermissions(bin + "/xdg-open", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ":" + path);
+        Form = H.MakeForm();
+        Form->StartProcess = TProcessLauncher::StartDetached;
+        Form->OpenWithAssociatedProgram = TProcessLauncher::OpenWithDesktop;
+        H.Start(*Form);
+        H.Search(*Form);
+        QCOMPARE(Form->Files().Count(), std::size_t{1});
+        Select(0);
+        QCOMPARE(Form->ProgramData().EditorCommand, std::string("xdg-open $f"));
+        Form->PopupEditClick();
+        Form->PopupLaunchClick();
+        const QByteArray expected = QByteArray::fromStdString(tree + "/" + name + "\n");
+        QTRY_COMPARE(ReadAll(got), expected + expected);
+        QVERIFY(H.Shown.isEmpty());
+
+        // A program that is not there is reported, not taken for started.
+        Form->ProgramData().EditorCommand = "/no/such/editor $f";
+        Form->PopupEditClick();
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
+        qputenv("PATH", path);
     }
 
     void wholeFileLimitIsOneMillionBytes_data()
