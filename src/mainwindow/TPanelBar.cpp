@@ -13,6 +13,8 @@ TPanelBar::TPanelBar(const std::vector<int>& widths, const std::vector<bool>& be
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setTextFormat(Qt::PlainText);
         panel->setIndent(4);
+        // The tool tip with the whole text also shows while another window has the focus.
+        panel->setAttribute(Qt::WA_AlwaysShowToolTips);
         const bool bevel = i < bevelled.size() ? bevelled[i] : true;
         panel->setFrameStyle(bevel ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
         Panels.push_back(panel);

@@ -692,8 +692,6 @@ private slots:
             // A glyph as light as the toolbar itself looks disabled even while it is enabled.
             if (contrast < 45 || change < contrast / 2)
                 faults << action->objectName() + QStringLiteral(" stands out by %1 and changes by %2").arg(contrast).arg(change);
-            if (qEnvironmentVariableIsSet("QUARNEL_GLYPH_REPORT"))
-                qInfo("%s %.1f %.1f", qPrintable(action->objectName()), contrast, change);
         }
         QCOMPARE(glyphs, 19);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
