@@ -91,9 +91,21 @@ bool TFileListView::eventFilter(QObject* watched, QEvent* event)
         if (onViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && OnClick)
             OnClick();
         break;
-    case QEvent::KeyRelease:
-        if (onView && !static_cast<QKeyEvent*>(event)->isAutoRepeat() && OnKeyUp)
-            OnKeyUp(static_cast<QKeyEvent*>(event)->key());
+    case QEvent::KeyPress:
+        if (onView && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            PressedKeys.insert(static_cast<QKeyEvent*>(event)->key());
+        break;
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Forgotten before the handler runs: a dialog it shows may take the next press.
+        if (onView && !key->isAutoRepeat() && PressedKeys.remove(key->key()) && OnKeyUp)
+            OnKeyUp(key->key());
+        break;
+    }
+    case QEvent::FocusOut:
+        // A key held down while the focus moves elsewhere is released there, not here.
+        if (onView)
+            PressedKeys.clear();
         break;
     case QEvent::ContextMenu:
         if (onViewport || onView) {

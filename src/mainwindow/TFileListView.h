@@ -2,6 +2,8 @@
 
 #include <QStackedWidget>
 
+#include <QSet>
+
 #include <functional>
 
 class QAbstractItemView;
@@ -50,7 +52,9 @@ public:
     void ShowSortIndicator(int column, bool ascending);
 
     // Mouse clicks, key releases, double clicks and header clicks of the list, after the view has
-    // handled them itself (so the selection is already moved).
+    // handled them itself (so the selection is already moved). A key release is reported only for
+    // a key that was pressed while the list had the focus: the release of the Enter that closed a
+    // dialog or chose a menu entry lands here too, and must do nothing.
     std::function<void()> OnClick;
     std::function<void(int key)> OnKeyUp;
     std::function<void()> OnDoubleClick;
@@ -70,4 +74,6 @@ private:
     TFileIconDelegate* IconCells;
     QItemSelectionModel* Selection;
     ViewStyle CurrentStyle = Details;
+    // Keys pressed while the list had the focus and not released yet.
+    QSet<int> PressedKeys;
 };

@@ -3,7 +3,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
@@ -23,10 +21,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TDirPickDlg.h"
@@ -51,7 +50,9 @@
 #include "model/TDateTime.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
+#include "platform/TDialogPlacement.h"
 #include "platform/TIconTheme.h"
+#include "platform/TProcessLauncher.h"
 #include "presentation/TEditorCommand.h"
 #include "presentation/TFileListColumns.h"
 #include "presentation/TFileListCsv.h"
@@ -77,6 +78,16 @@ std::string ToBytes(const QString& text)
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
+// The folder dialog speaks QString, which cannot hold every byte of a file name: a folder chosen
+// at or below the one it offered keeps the bytes of the offered folder.
+std::string ChosenFolderBytes(const QString& chosen, const std::string& offered)
+{
+    const QString offeredText = QFile::decodeName(QByteArray::fromStdString(offered));
+    if (!offered.empty() && (chosen == offeredText || chosen.startsWith(offeredText + QLatin1Char('/'))))
+        return offered + QFile::encodeName(chosen.mid(offeredText.size())).toStdString();
+    return QFile::encodeName(chosen).toStdString();
+}
+
 constexpr int ProgressBarWidth = 150;
 constexpr int SplitterWidth = 3;
 const QString TaskIconToolTip = QStringLiteral("Quarnel search complete");
@@ -89,22 +100,24 @@ TMainForm::TMainForm(TStartupOptions options, QWidget* parent)
       Store(TSettingsStore::DefaultFileName()),
       Placement("MainForm")
 {
-    ShowModal = [](QDialog& dialog) { return dialog.exec(); };
+    ShowModal = [this](QDialog& dialog) {
+        TDialogPlacement::CentreOn(dialog, this);
+        return dialog.exec();
+    };
     AskYesNo = [this](const QString& caption, const QString& text) {
-        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+        // Enter answers Yes, as the questions of the desktop the program comes from do.
+        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
                QMessageBox::Yes;
     };
-    StartProcess = [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
+    StartProcess = [](const std::string& program, const std::vector<std::string>& arguments) {
+        return TProcessLauncher::StartDetached(program, arguments);
     };
-    OpenWithAssociatedProgram = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    OpenWithAssociatedProgram = [](const std::string& path) { return TProcessLauncher::OpenWithDesktop(path); };
     ChooseFolder = [this](const QString& caption, const QString& start) {
         return QFileDialog::getExistingDirectory(this, caption, start);
     };
     ChooseSaveFile = [this] {
-        static const QStringList filters = {
-            QStringLiteral("Search parameters (*.par) (*.PAR)"), QStringLiteral("Matching file list (*.csv) (*.CSV)"),
-            QStringLiteral("Results in HTML  (*.htm) (*.HTM)"), QStringLiteral("Results in plain text (*.TXT) (*.txt)")};
+        static const QStringList filters = SaveFileTypes();
         static const QStringList suffixes = {"par", "csv", "htm", "txt"};
         QFileDialog dialog(this, QStringLiteral("Save As"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -122,7 +135,7 @@ TMainForm::TMainForm(TStartupOptions options, QWidget* parent)
         QFileDialog dialog(this, QStringLiteral("Open"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("Search parameters (*.PAR) (*.PAR *.par)"));
+        dialog.setNameFilter(OpenFileType());
         dialog.setDefaultSuffix(QStringLiteral("par"));
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                         : QString();
@@ -136,6 +149,18 @@ TMainForm::TMainForm(TStartupOptions options, QWidget* parent)
 TMainForm::~TMainForm()
 {
     FormClose();
+}
+
+QStringList TMainForm::SaveFileTypes()
+{
+    // One pattern list per type, in both letter cases: the file dialog compares names exactly.
+    return {QStringLiteral("Search parameters (*.par *.PAR)"), QStringLiteral("Matching file list (*.csv *.CSV)"),
+            QStringLiteral("Results in HTML  (*.htm *.HTM)"), QStringLiteral("Results in plain text (*.TXT *.txt)")};
+}
+
+QString TMainForm::OpenFileType()
+{
+    return QStringLiteral("Search parameters (*.PAR *.par)");
 }
 
 QString TMainForm::BaseCaption()
@@ -488,7 +513,7 @@ void TMainForm::CreateToolbar(QWidget* panel)
         {"ReplaceButton", "Replace", "Replace in files found in the last search", &TMainForm::ReplaceClick,
          "edit-find-replace", QStyle::SP_BrowserReload, false, false},
         {"SearchAgainButton", "Search again", "Search files found last time again", &TMainForm::SearchAgainClick,
-         "view-refresh", QStyle::SP_BrowserReload, false, true},
+         "view-refresh-symbolic", QStyle::SP_BrowserReload, false, true},
         {"StartButton", "Start", "Start the search", &TMainForm::StartClick, "quarnel-start",
          QStyle::SP_MediaPlay, false, false},
         {"StopButton", "Stop", "Stop the search", &TMainForm::StopClick, "process-stop", QStyle::SP_BrowserStop,
@@ -498,25 +523,26 @@ void TMainForm::CreateToolbar(QWidget* panel)
         {"MatchesOnlyButton", "View matching lines", "View matching lines in selected file",
          &TMainForm::MatchesOnlyClick, "edit-select-all", QStyle::SP_FileDialogDetailedView, true, false},
         {"WholeFileButton", "View whole file", "View all of the selected file", &TMainForm::WholeFileClick,
-         "text-x-generic", QStyle::SP_FileIcon, true, true},
-        {"PreviousFileButton", "Previous file", "Go to previous file", &TMainForm::PreviousFileClick, "go-up",
+         "quarnel-whole-file", QStyle::SP_FileIcon, true, true},
+        {"PreviousFileButton", "Previous file", "Go to previous file", &TMainForm::PreviousFileClick, "go-up-symbolic",
          QStyle::SP_ArrowUp, false, false},
         {"PreviousMatchButton", "Previous match", "Go to previous match in file",
-         &TMainForm::PreviousMatchButton_Click, "go-previous", QStyle::SP_ArrowBack, false, false},
-        {"NextMatchButton", "Next match", "Go to next match in file", &TMainForm::NextMatchButton_Click, "go-next",
+         &TMainForm::PreviousMatchButton_Click, "go-previous-symbolic", QStyle::SP_ArrowBack, false, false},
+        {"NextMatchButton", "Next match", "Go to next match in file", &TMainForm::NextMatchButton_Click, "go-next-symbolic",
          QStyle::SP_ArrowForward, false, false},
-        {"NextFileButton", "Next file", "Go to next file", &TMainForm::NextFileClick, "go-down", QStyle::SP_ArrowDown,
+        {"NextFileButton", "Next file", "Go to next file", &TMainForm::NextFileClick, "go-down-symbolic", QStyle::SP_ArrowDown,
          false, true},
         {"HorizontalSplitButton", "Horizontal split", "Split window horizontally", &TMainForm::HorizontalSplitClick,
          "view-dual-symbolic", QStyle::SP_TitleBarShadeButton, true, false},
         {"VerticalSplitButton", "Vertical split", "Split window vertically", &TMainForm::VerticalSplitClick,
          "view-paged-symbolic", QStyle::SP_TitleBarUnshadeButton, true, true},
-        {"NewWindowButton", "New window", "Open new search window", &TMainForm::NewWindowClick, "window-new",
+        {"NewWindowButton", "New window", "Open new search window", &TMainForm::NewWindowClick, "window-new-symbolic",
          QStyle::SP_TitleBarNormalButton, false, true},
         {"HelpButton", "Help", "View help file", &TMainForm::HelpContentsClick, "help-browser",
          QStyle::SP_DialogHelpButton, false, false},
     };
 
+    const QString programFolder = QFile::decodeName(QByteArray::fromStdString(Options.ProgramFolder));
     Toolbar = new QToolBar(panel);
     Toolbar->setObjectName(QStringLiteral("Toolbar"));
     Toolbar->setMovable(false);
@@ -527,7 +553,7 @@ void TMainForm::CreateToolbar(QWidget* panel)
         QAction* action = MakeAction(button.Name, QString::fromLatin1(button.ToolTip),
                                      QString::fromLatin1(button.StatusText), button.Handler);
         action->setToolTip(QString::fromLatin1(button.ToolTip));
-        action->setIcon(TIconTheme::Named(button.Icon, button.Fallback));
+        action->setIcon(TIconTheme::Named(programFolder, button.Icon, button.Fallback));
         action->setCheckable(button.Checkable);
         if (button.Checkable)
             connect(action, &QAction::triggered, this, [this] { UpdateViewButtons(); ApplySplitChecks(); UpdateCommands(); });
@@ -633,6 +659,15 @@ void TMainForm::FormShow()
 void TMainForm::SplashTimerTimer()
 {
     SplashTimer->stop();
+    // A dialog of the start-up action is centred on the window, so the window manager must have
+    // placed it first; a window that never shows (minimised at start) is not waited for long.
+    constexpr int WaitMs = 10;
+    constexpr int MaxWaits = 300;
+    if (windowHandle() != nullptr && !windowHandle()->isExposed() && StartupWaits < MaxWaits) {
+        ++StartupWaits;
+        SplashTimer->start(WaitMs);
+        return;
+    }
     if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
         ShowInfo("Settings Error", "The settings file could not be read:",
                  "It was kept as " + Store.SetAsideName() + " and the default settings apply.");
@@ -654,7 +689,7 @@ void TMainForm::SplashTimerTimer()
             if (!parameterFile.empty()) {
                 // A parameter file that cannot be read would run a search with whatever the
                 // missing keys default to; say so instead.
-                if (!QFileInfo(FromBytes(parameterFile)).isReadable()) {
+                if (::access(parameterFile.c_str(), R_OK) != 0) {
                     ShowInfo("Open Error", "Cannot read the parameter file:", parameterFile);
                     break;
                 }
@@ -1178,8 +1213,7 @@ void TMainForm::NewWindowClick()
         // The new process reads the settings file: it must see where this window stands.
         Store.Save();
     }
-    const QString program = QString::fromStdString(Program.ProgramFolder) + QStringLiteral("/quarnel32");
-    StartProcess(program, {QString::fromStdString(NewWindowArgument())});
+    StartProcess(Program.ProgramFolder + "/quarnel32", {NewWindowArgument()});
 }
 
 void TMainForm::HorizontalSplitClick()
@@ -1351,7 +1385,7 @@ void TMainForm::ShowSelectedFile(int mode)
     if (Builder->IsTooLarge() &&
         AskYesNo(QString::fromLatin1(TFileSectionWriter::BrowserOfferCaption.data()),
                  QString::fromLatin1(TFileSectionWriter::BrowserOfferFile.data())))
-        OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+        OpenWithAssociatedProgram(Builder->DocumentFileName());
     PaneContent = 1;
     ShowStatus(QString());
     Progress->setValue(0);
@@ -1392,7 +1426,7 @@ void TMainForm::ViewAllMatches()
         if (Builder->IsTooLarge() &&
             AskYesNo(QString::fromLatin1(TFileSectionWriter::BrowserOfferCaption.data()),
                      QString::fromLatin1(TFileSectionWriter::BrowserOfferAllFiles.data())))
-            OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+            OpenWithAssociatedProgram(Builder->DocumentFileName());
     }
     UpdateCommands();
     UpdateViewButtons();
@@ -1519,7 +1553,7 @@ void TMainForm::HTMLTitleClick()
 void TMainForm::OpenInBrowserClick()
 {
     if (!Builder->DocumentFileName().empty())
-        OpenWithAssociatedProgram(QString::fromStdString(Builder->DocumentFileName()));
+        OpenWithAssociatedProgram(Builder->DocumentFileName());
 }
 
 void TMainForm::HTMLPopupMenuPopup()
@@ -1554,12 +1588,8 @@ void TMainForm::LaunchEditor(const std::string& path, int64_t line, int64_t colu
         TEditorCommand::Target(path, line, column, Program.SelectedItem, Search.SearchString));
     if (command.Program.empty())
         return;
-    QStringList arguments;
-    for (const std::string& argument : command.Arguments)
-        arguments << QFile::decodeName(QByteArray::fromStdString(argument));
-    const QString program = QFile::decodeName(QByteArray::fromStdString(command.Program));
     // A command that cannot start would otherwise look as if Edit did nothing.
-    if (!StartProcess(program, arguments))
+    if (!StartProcess(command.Program, command.Arguments))
         ShowInfo(ToBytes(TAboutBox::ProductName()), "The editor could not be started",
                  "The program \"" + command.Program +
                      "\" could not be run. Set the editor command in the preferences (Options, Preferences...).");
@@ -1581,15 +1611,16 @@ void TMainForm::ShowNotExtracted()
 
 std::string TMainForm::ExtractMemberToChosenFolder(const TFileData& file)
 {
+    const std::string offered = TMemberExtraction::ArchiveFolder(file);
     const QString folder = ChooseFolder(QString::fromLatin1(TMemberExtraction::FolderCaption.data()),
-                                        QFile::decodeName(QByteArray::fromStdString(TMemberExtraction::ArchiveFolder(file))));
+                                        QFile::decodeName(QByteArray::fromStdString(offered)));
     if (folder.isEmpty())
         return {};
     std::string path;
     const auto overwrite = [this](const std::string&) {
         return AskYesNo(QStringLiteral("Confirm"), QString::fromLatin1(TMemberExtraction::OverwriteQuestion.data()));
     };
-    if (!TMemberExtraction::Extract(file, QFile::encodeName(folder).toStdString(), overwrite, path))
+    if (!TMemberExtraction::Extract(file, ChosenFolderBytes(folder, offered), overwrite, path))
         return {};
     return path;
 }
@@ -1610,14 +1641,16 @@ void TMainForm::PopupEditClick()
         LaunchEditor(path, 0, 0);
 }
 
-QString TMainForm::OpenFailureText(const QString& path)
+QString TMainForm::OpenFailureText(const std::string& path)
 {
-    const QFileInfo info(path);
-    if (!info.dir().exists())
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, std::max<std::size_t>(slash, 1));
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return QStringLiteral("The specified path was not found.");
-    if (!info.exists())
+    if (::stat(path.c_str(), &info) != 0)
         return QStringLiteral("The specified file was not found.");
-    if (!info.isReadable())
+    if (::access(path.c_str(), R_OK) != 0)
         return QStringLiteral("The operating system denied access to the specified file.");
     return QStringLiteral("There is no application associated with the given filename extension.");
 }
@@ -1632,9 +1665,8 @@ void TMainForm::PopupLaunchClick()
         ShowNotExtracted();
         return;
     }
-    const QString target = QFile::decodeName(QByteArray::fromStdString(path));
-    if (!OpenWithAssociatedProgram(target))
-        ShowInfo(ToBytes(TAboutBox::ProductName()), "Execution Error", ToBytes(OpenFailureText(target)));
+    if (!OpenWithAssociatedProgram(path))
+        ShowInfo(ToBytes(TAboutBox::ProductName()), "Execution Error", ToBytes(OpenFailureText(path)));
 }
 
 void TMainForm::PopupExtractClick()

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -139,11 +140,13 @@ public:
     std::function<int(QDialog& dialog)> ShowModal;
     // Asks a Yes/No question; true for Yes. Tests replace it.
     std::function<bool(const QString& caption, const QString& text)> AskYesNo;
-    // Starts a detached process; false when it could not be started. Tests replace it.
-    std::function<bool(const QString& program, const QStringList& arguments)> StartProcess;
-    // Opens a file with the program the desktop associates with it; false when that failed.
-    // Tests replace it.
-    std::function<bool(const QString& path)> OpenWithAssociatedProgram;
+    // Starts a detached process; false when it could not be started. The program and its
+    // arguments are bytes, passed on unchanged (a file name need not be valid UTF-8). Tests
+    // replace it.
+    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> StartProcess;
+    // Opens the file at a path (bytes) with the program the desktop associates with it; false
+    // when that failed. Tests replace it.
+    std::function<bool(const std::string& path)> OpenWithAssociatedProgram;
     // Asks for a folder (caption, folder offered first); empty when cancelled. Tests replace it.
     std::function<QString(const QString& caption, const QString& start)> ChooseFolder;
     // Asks for the file to save to, and for the parameter file to open; empty when cancelled.
@@ -161,7 +164,10 @@ public:
     // Extracts a ZIP member into a folder the user picks; the extracted file's path, or empty.
     std::string ExtractMemberToChosenFolder(const TFileData& file);
     // The message for a file that could not be opened with its associated program.
-    static QString OpenFailureText(const QString& path);
+    static QString OpenFailureText(const std::string& path);
+    // The file types of the Save As and Open dialogs, in the platform's filter form.
+    static QStringList SaveFileTypes();
+    static QString OpenFileType();
 
 public slots:
     // File
@@ -333,4 +339,6 @@ private:
     bool Closed = false;
     bool StartupFinished = false;
     int StartupCode = -1;
+    // Ticks the start-up action has waited for the window manager to put the window on screen.
+    int StartupWaits = 0;
 };

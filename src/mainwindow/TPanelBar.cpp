@@ -13,6 +13,8 @@ TPanelBar::TPanelBar(const std::vector<int>& widths, const std::vector<bool>& be
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
         panel->setTextFormat(Qt::PlainText);
         panel->setIndent(4);
+        // The tool tip with the whole text also shows while another window has the focus.
+        panel->setAttribute(Qt::WA_AlwaysShowToolTips);
         const bool bevel = i < bevelled.size() ? bevelled[i] : true;
         panel->setFrameStyle(bevel ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
         Panels.push_back(panel);
@@ -29,7 +31,11 @@ void TPanelBar::SetPanelText(int panel, const QString& text)
 {
     QLabel* label = Panels.at(static_cast<std::size_t>(panel));
     label->setText(text);
-    label->setToolTip(text);
+    // A panel cuts a long text (a search summary) at its edge; the tool tip shows all of it,
+    // wrapped, and as the plain text it is even when it looks like markup.
+    label->setToolTip(text.isEmpty() ? QString()
+                                     : QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
+                                           QStringLiteral("</p>"));
 }
 
 int TPanelBar::PanelWidth(int panel) const

@@ -1,9 +1,7 @@
 #include "platform/THTMLViewer.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
@@ -44,20 +42,27 @@ THTMLViewer::~THTMLViewer() = default;
 
 void THTMLViewer::Load(const std::string& path)
 {
-    LoadFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    LoadBytes(path);
 }
 
 bool THTMLViewer::LoadFile(const QString& path)
 {
+    return LoadBytes(QFile::encodeName(path).toStdString());
+}
+
+bool THTMLViewer::LoadBytes(const std::string& path)
+{
+    // The path stays bytes: a folder name that is not valid UTF-8 would not survive a QString.
     std::string bytes;
-    if (path.isEmpty() || !ReadFile(QFile::encodeName(path).toStdString(), bytes)) {
+    if (path.empty() || !ReadFile(path, bytes)) {
         Clear();
         return false;
     }
     const QString text = TMarkupText::DecodeDocument(bytes);
     bytes = std::string();
 
-    const QString folder = QFileInfo(path).absolutePath();
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     const QFont documentFont = font();
     Styles->Prepare(documentFont);
     // The style sheet that the document links: a path, absolute or relative to the document's
@@ -66,8 +71,12 @@ bool THTMLViewer::LoadFile(const QString& path)
         QString file = href;
         if (href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
             file = QUrl(href).toLocalFile();
-        QFile css(QDir(folder).filePath(file));
-        const QString content = css.open(QIODevice::ReadOnly) ? QString::fromUtf8(css.readAll()) : QString();
+        std::string name = QFile::encodeName(file).toStdString();
+        if (name.empty() || name.front() != '/')
+            name = folder + name;
+        std::string css;
+        const QString content = ReadFile(name, css) ? QString::fromUtf8(css.data(), static_cast<qsizetype>(css.size()))
+                                                    : QString();
         return Styles->For(content);
     };
 
@@ -75,7 +84,7 @@ bool THTMLViewer::LoadFile(const QString& path)
     document->setDefaultFont(documentFont);
     TResultsDocumentBuilder builder(*document, Styles->For(QString()), styleSheet);
     builder.Build(text);
-    ShowDocument(document, builder.TakeAnchors(), path);
+    ShowDocument(document, builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(path)));
     return true;
 }
 

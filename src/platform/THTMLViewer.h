@@ -70,6 +70,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    bool LoadBytes(const std::string& path);
     void ShowDocument(QTextDocument* document, QHash<QString, int> anchors, const QString& fileName);
     void ScrollToPosition(int position);
     void OnAnchorClicked();

@@ -10,6 +10,12 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/THelpBrowser.h"
+
 namespace {
 
 QPointer<THelpWindow>& TheWindow()
@@ -22,7 +28,7 @@ const QString WindowCaption = QStringLiteral("Quarnel Help");
 
 } // namespace
 
-THelpWindow::THelpWindow() : View(new QTextBrowser(this))
+THelpWindow::THelpWindow() : View(new THelpBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(WindowCaption);
@@ -54,16 +60,21 @@ THelpWindow::THelpWindow() : View(new QTextBrowser(this))
 
 void THelpWindow::ShowTopic(const std::string& helpFolder, std::string_view topic)
 {
-    const QDir folder(QFile::decodeName(QByteArray::fromStdString(helpFolder)));
-    QString page = QString::fromUtf8(topic.empty() ? DefaultPage.data() : topic.data(),
-                                     static_cast<qsizetype>(topic.empty() ? DefaultPage.size() : topic.size()));
-    QString anchor;
-    if (const qsizetype hash = page.indexOf(QLatin1Char('#')); hash >= 0) {
-        anchor = page.mid(hash + 1);
-        page.truncate(hash);
+    std::string_view page = topic.empty() ? DefaultPage : topic;
+    std::string_view anchor;
+    if (const std::size_t hash = page.find('#'); hash != std::string_view::npos) {
+        anchor = page.substr(hash + 1);
+        page = page.substr(0, hash);
     }
-    const QString path = folder.absoluteFilePath(page);
-    if (page.isEmpty() || !QFileInfo(path).isFile())
+    // The folder stays bytes until the page is read; its name need not be valid UTF-8.
+    std::string folder = helpFolder;
+    if (!folder.empty() && folder.front() != '/') {
+        std::error_code error;
+        folder = (std::filesystem::current_path(error) / folder).string();
+    }
+    const std::string pageBytes = folder + "/" + std::string(page);
+    struct stat info {};
+    if (page.empty() || ::stat(pageBytes.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
 
     QPointer<THelpWindow>& window = TheWindow();
@@ -75,10 +86,12 @@ void THelpWindow::ShowTopic(const std::string& helpFolder, std::string_view topi
             cleanupRegistered = true;
         }
     }
-    window->Home = QUrl::fromLocalFile(folder.absoluteFilePath(QString::fromUtf8(DefaultPage.data(), DefaultPage.size())));
-    QUrl url = QUrl::fromLocalFile(path);
-    if (!anchor.isEmpty())
-        url.setFragment(anchor);
+    window->View->SetFolder(folder);
+    const QString folderText = window->View->FolderText() + QLatin1Char('/');
+    window->Home = QUrl::fromLocalFile(folderText + QString::fromUtf8(DefaultPage.data(), DefaultPage.size()));
+    QUrl url = QUrl::fromLocalFile(folderText + QString::fromUtf8(page.data(), static_cast<qsizetype>(page.size())));
+    if (!anchor.empty())
+        url.setFragment(QString::fromUtf8(anchor.data(), static_cast<qsizetype>(anchor.size())));
     window->View->setSource(url);
     window->show();
     window->raise();
@@ -97,7 +110,8 @@ QUrl THelpWindow::Source() const
 
 void THelpWindow::GoHome()
 {
-    if (QFileInfo(Home.toLocalFile()).isFile())
+    struct stat info {};
+    if (::stat(View->LocalPath(Home).c_str(), &info) == 0 && S_ISREG(info.st_mode))
         View->setSource(Home);
 }
 

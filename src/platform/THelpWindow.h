@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-class QTextBrowser;
+#include "platform/THelpBrowser.h"
+
 
 // The program's help: the pages in the help folder beside the executable, shown in a help window
 // of the program's own, with back, forward and home. One window serves every request of the
@@ -35,6 +36,6 @@ private:
     THelpWindow();
     static void DestroyInstance();
 
-    QTextBrowser* View;
+    THelpBrowser* View;
     QUrl Home;
 };

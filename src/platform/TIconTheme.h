@@ -10,9 +10,12 @@ class TIconTheme {
 public:
     // Points Qt at the installed theme unless the desktop already set one that has icons.
     static void Install();
-    // The program's own icon `name` (icons/<name>.svg beside the executable), else the themed
-    // icon `name`, else the style's `fallback`.
-    static QIcon Named(const char* name, QStyle::StandardPixmap fallback);
+    // The program's own icon `name` (icons/<name>.svg in `programFolder`, the folder of the
+    // executable), else the themed icon `name`, else the style's `fallback`; drawn faded and
+    // grey when disabled, so that an enabled glyph never looks like a disabled one.
+    static QIcon Named(const QString& programFolder, const char* name, QStyle::StandardPixmap fallback);
+    // `icon` with a disabled look of its own: grey and mostly transparent.
+    static QIcon WithDisabledLook(const QIcon& icon);
     // The program's own icon.
     static QIcon ProgramIcon();
 };

@@ -7,6 +7,7 @@
 
 #include "mainwindow/TMainForm.h"
 #include "model/TLeftovers.h"
+#include "platform/TApplicationIdentity.h"
 #include "platform/TIconTheme.h"
 #include "platform/TPlatformDates.h"
 
@@ -20,9 +21,7 @@ int main(int argc, char* argv[])
     options.Arguments.assign(argv, argv + argc);
     // A process started by another window's New window command gets "/" and today's date.
     options.NewWindowStart = argc > 1 && options.Arguments[1] == TMainForm::NewWindowArgument();
-    QApplication::setApplicationName(QStringLiteral("Quarnel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quarnel "));
-    QApplication::setApplicationVersion(QStringLiteral(QUARNEL_VERSION));
+    TApplicationIdentity::Apply();
     TIconTheme::Install();
     QApplication::setWindowIcon(TIconTheme::ProgramIcon());
 

@@ -15,6 +15,8 @@
 #include <QTextTable>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 
@@ -168,6 +170,19 @@ class HTMLViewerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A temporary folder whose name is not valid UTF-8 cannot pass through a QString unchanged.
+    void loadsADocumentFromAFolderNamedInAnyBytes()
+    {
+        Documents documents;
+        const std::string folder = QFile::encodeName(documents.Dir.path()).toStdString() + "/\xff\xfe";
+        QCOMPARE(::mkdir(folder.c_str(), 0700), 0);
+        documents.Html.TempFolder = folder;
+        documents.WholeFile(*documents.Lines(6, {5}));
+        QVERIFY(documents.Viewer.HasDocument());
+        QVERIFY(documents.Viewer.toPlainText().contains(QStringLiteral("line needle 5")));
+        QVERIFY(documents.Viewer.ScrollToAnchor(QStringLiteral("Line00005:")));
+    }
+
     void linkClickReportsExactText_data()
     {
         QTest::addColumn<QString>("label");

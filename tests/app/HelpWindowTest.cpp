@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextBrowser>
+
+#include <filesystem>
 
 #include "platform/THelpWindow.h"
 
@@ -45,6 +48,27 @@ private slots:
         QCOMPARE(Shown(), QStringLiteral("html/search-dialog.htm"));
         THelpWindow::ShowTopic(HelpFolderBytes(), "html/no-such-page.htm");
         QCOMPARE(Shown(), QStringLiteral("html/search-dialog.htm"));
+    }
+
+    // A folder name that is not valid UTF-8 survives no QString or URL; the pages still show.
+    void helpFolderNamedInAnyBytesShows()
+    {
+        QTemporaryDir dir;
+        const std::string folder = QFile::encodeName(dir.path()).toStdString() + "/\xff\xfe";
+        QVERIFY(std::filesystem::create_directory(folder));
+        std::filesystem::copy(HelpFolderBytes(), folder, std::filesystem::copy_options::recursive);
+        // Another page first: the one window keeps showing it when a request finds no page.
+        THelpWindow::ShowTopic(HelpFolderBytes(), "html/repl-dialog.htm");
+        THelpWindow::ShowTopic(folder, "html/search-dialog.htm");
+        THelpWindow* window = THelpWindow::Instance();
+        QVERIFY(window);
+        const QString folderText = QFile::decodeName(QByteArray::fromStdString(folder));
+        QCOMPARE(window->Source().toLocalFile(), folderText + "/html/search-dialog.htm");
+        const QString shown = window->Browser()->toPlainText();
+        QVERIFY2(shown.contains(QStringLiteral("Search Criteria")), qPrintable(shown.left(200)));
+        window->GoHome();
+        QCOMPARE(window->Source().toLocalFile(), folderText + "/index.htm");
+        QVERIFY(window->Browser()->toPlainText().contains(QStringLiteral("Quarnel Help")));
     }
 
     void everyTopicTheProgramOpensExists_data()

@@ -5,14 +5,21 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolBar>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
 
+#include <QPainter>
+
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -31,7 +38,9 @@
 #include "model/TSettingsStore.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
+#include "platform/TApplicationIdentity.h"
 #include "platform/TPlatformDates.h"
+#include "TDialogTestSupport.h"
 #include "TMainFormHarness.h"
 #include "presentation/TFileListColumns.h"
 
@@ -40,6 +49,50 @@ namespace {
 std::string Bytes(const QString& text)
 {
     return text.toStdString();
+}
+
+// Presses Enter in the next modal window (a question box made inside the call under test).
+void PressEnterInNextModal()
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    timer->start();
+}
+
+// `image` drawn over `background`.
+QImage Over(const QImage& image, const QColor& background)
+{
+    QImage out(image.size(), QImage::Format_RGB32);
+    out.fill(background);
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    return out;
+}
+
+// The mean difference of the colour channels of two pictures of one size, 0 to 255, over the
+// pixels where `mask` is not transparent.
+double MeanDifference(const QImage& a, const QImage& b, const QImage& mask)
+{
+    double sum = 0;
+    int pixels = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            if (qAlpha(mask.pixel(x, y)) < 32)
+                continue;
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += (std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))) / 3.0;
+            ++pixels;
+        }
+    return pixels == 0 ? 0 : sum / pixels;
 }
 
 } // namespace
@@ -198,9 +251,10 @@ private slots:
         form->ProgramData().ShowDlgOnStart = false;
         QString program;
         QStringList arguments;
-        form->StartProcess = [&](const QString& p, const QStringList& a) {
-            program = p;
-            arguments = a;
+        form->StartProcess = [&](const std::string& p, const std::vector<std::string>& a) {
+            program = QString::fromStdString(p);
+            for (const std::string& argument : a)
+                arguments << QString::fromStdString(argument);
             return true;
         };
         H.Start(*form);
@@ -522,6 +576,140 @@ private slots:
         second->ProgramData().ExitConfirm = false;
         QVERIFY(second->close());
         QCOMPARE(asked, 2);
+    }
+
+    // A window whose questions and dialogs are the real ones.
+    std::unique_ptr<TMainForm> PlainForm()
+    {
+        TStartupOptions options;
+        options.Arguments = {"quarnel32"};
+        options.ProgramFolder = Bytes(TreePath() + "/program");
+        options.CurrentFolder = Bytes(TreePath());
+        auto form = std::make_unique<TMainForm>(std::move(options));
+        form->ProgramData().ExpertMode = true;
+        form->ProgramData().ShowDlgOnStart = false;
+        return form;
+    }
+
+    void questionsAnswerYesToEnter()
+    {
+        auto form = PlainForm();
+        PressEnterInNextModal();
+        QVERIFY(form->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?")));
+    }
+
+    // Captions are the windows' own texts: the desktop learns the program's name from its entry.
+    void windowsAreNamedForTheDesktopWithoutACaptionSuffix()
+    {
+        TApplicationIdentity::Apply();
+        QCOMPARE(QGuiApplication::applicationName(), QStringLiteral("Quarnel"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("quarnel32"));
+        // Qt appends a display name of its own to every caption on X11.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+        auto form = PlainForm();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Quarnel 2.3 "));
+        QCOMPARE(form->SearchDlg().windowTitle(), QStringLiteral("Search Criteria"));
+        QCOMPARE(form->SearchWizardDlg().windowTitle(), QStringLiteral("Search Assistant"));
+    }
+
+    void fileTypesListEachPatternOnceInBothCases()
+    {
+        const QStringList types = TMainForm::SaveFileTypes() << TMainForm::OpenFileType();
+        const QStringList extensions = {"par", "csv", "htm", "txt", "par"};
+        QCOMPARE(types.size(), extensions.size());
+        for (int i = 0; i < types.size(); ++i) {
+            const QString& type = types[i];
+            QCOMPARE(type.count(QLatin1Char('(')), 1);
+            QVERIFY2(type.endsWith(QLatin1Char(')')), qPrintable(type));
+            const QStringList patterns =
+                type.mid(type.indexOf(QLatin1Char('(')) + 1).chopped(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (const QString& name : {"x." + extensions[i], "X." + extensions[i].toUpper()}) {
+                const bool matched = std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+                    return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch();
+                });
+                QVERIFY2(matched, qPrintable(type + " does not match " + name));
+            }
+        }
+    }
+
+    void dialogsOpenCentredOnTheWindow_data()
+    {
+        QTest::addColumn<bool>("windowShown");
+        QTest::newRow("on the window") << true;
+        QTest::newRow("on the screen before the window shows") << false;
+    }
+
+    void dialogsOpenCentredOnTheWindow()
+    {
+        QFETCH(bool, windowShown);
+        auto form = PlainForm();
+        form->setGeometry(300, 150, 460, 420);
+        if (windowShown)
+            H.Start(*form);
+        const QPoint expected = windowShown ? form->frameGeometry().center()
+                                            : QGuiApplication::primaryScreen()->availableGeometry().center();
+        QRect shownAt;
+        WhenModal(&form->AboutBox(), [&] {
+            shownAt = form->AboutBox().frameGeometry();
+            form->AboutBox().reject();
+        });
+        form->ShowModal(form->AboutBox());
+        QVERIFY(!shownAt.isNull());
+        QVERIFY2((shownAt.center() - expected).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("centre %1,%2 instead of %3,%4").arg(shownAt.center().x()).arg(shownAt.center().y()).arg(expected.x()).arg(expected.y())));
+    }
+
+    // Each glyph stands out from the toolbar when enabled and looks clearly different disabled.
+    void everyGlyphLooksDifferentWhenDisabled()
+    {
+        const QDir icons(ResourcesPath(QStringLiteral("icons")));
+        QVERIFY(QDir().mkpath(TreePath() + "/program/icons"));
+        for (const QString& name : icons.entryList({"*.svg"}, QDir::Files))
+            QVERIFY(QFile::copy(icons.filePath(name), TreePath() + "/program/icons/" + name));
+        auto form = H.MakeForm();
+        H.Start(*form);
+        auto* toolbar = form->findChild<QToolBar*>("Toolbar");
+        QVERIFY(toolbar != nullptr);
+        for (const bool enabled : {true, false}) {
+            for (QAction* action : toolbar->actions())
+                action->setEnabled(enabled);
+            H.Snapshot(*toolbar, enabled ? "toolbar-enabled" : "toolbar-disabled");
+        }
+        const QColor background = toolbar->palette().color(QPalette::Window);
+        int glyphs = 0;
+        QStringList faults;
+        for (QAction* action : toolbar->actions()) {
+            if (action->isSeparator())
+                continue;
+            ++glyphs;
+            const QImage normal = action->icon().pixmap(QSize(24, 24), QIcon::Normal).toImage();
+            const QImage disabled = action->icon().pixmap(QSize(24, 24), QIcon::Disabled).toImage();
+            QCOMPARE(normal.size(), QSize(24, 24));
+            QImage plain(normal.size(), QImage::Format_RGB32);
+            plain.fill(background);
+            const double contrast = MeanDifference(Over(normal, background), plain, normal);
+            const double change = MeanDifference(Over(normal, background), Over(disabled, background), normal);
+            // A glyph as light as the toolbar itself looks disabled even while it is enabled.
+            if (contrast < 45 || change < contrast / 2)
+                faults << action->objectName() + QStringLiteral(" stands out by %1 and changes by %2").arg(contrast).arg(change);
+        }
+        QCOMPARE(glyphs, 19);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    }
+
+    void panelToolTipShowsTheWholeText()
+    {
+        TPanelBar bar({100, 50}, {true, true});
+        const QString text = QStringLiteral("Search for <b>&amp;  a<c in *.txt  ") + QString(300, QLatin1Char('x'));
+        bar.SetPanelText(0, text);
+        const QString tip = bar.findChild<QLabel*>("Panel0")->toolTip();
+        // A tool tip that looks like markup is shown as markup; its text must still be ours.
+        QVERIFY(Qt::mightBeRichText(tip));
+        QTextDocument shown;
+        shown.setHtml(tip);
+        QCOMPARE(shown.toPlainText(), text);
+        bar.SetPanelText(0, QString());
+        QVERIFY(bar.findChild<QLabel*>("Panel0")->toolTip().isEmpty());
     }
 
     void settingsAndParametersAreKeptAcrossStarts()

@@ -1,9 +1,11 @@
 #include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTextStream>
 #include <QtTest>
 
+#include <fstream>
 #include <memory>
 
 #include "dialogs/TInfoDlg.h"
@@ -15,8 +17,10 @@
 #include "model/TProfile.h"
 #include "replace/TReplaceData.h"
 #include "platform/THTMLViewer.h"
+#include "platform/TProcessLauncher.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLWin.h"
+#include "TDialogTestSupport.h"
 #include "TMainFormHarness.h"
 
 namespace {
@@ -232,10 +236,107 @@ private slots:
         QCOMPARE(H.Started, QStringList{"myeditor|+5:8|" + H.TreePath() + "/a.txt|--search=needle"});
 
         // An editor that cannot be started says so.
-        Form->StartProcess = [](const QString&, const QStringList&) { return false; };
+        Form->StartProcess = [](const std::string&, const std::vector<std::string>&) { return false; };
         Form->PopupEditClick();
         QCOMPARE(H.Shown, (QStringList{"TInfoDlg", "TInfoDlg"}));
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
+    }
+
+    // Enter in the file list starts the editor on key release, but only for an Enter pressed there:
+    // the release of an Enter that closed a dialog or chose a menu entry lands in the list too.
+    void enterStartsTheEditorOnlyWhenPressedInTheList_data()
+    {
+        QTest::addColumn<QString>("pressedIn");
+        QTest::addColumn<bool>("editorStarts");
+        QTest::addColumn<int>("starts");
+        QTest::addColumn<QStringList>("dialogs");
+        QTest::newRow("pressed and released in the list") << "list" << true << 1 << QStringList();
+        QTest::newRow("pressed to close a dialog") << "dialog" << true << 0 << QStringList{"TInfoDlg"};
+        QTest::newRow("pressed to choose a menu entry") << "menu" << true << 0 << QStringList();
+        // The message comes once; the Enter that closes it does not start the editor again.
+        QTest::newRow("closing the message of an editor that cannot start")
+            << "list" << false << 1 << QStringList{"TInfoDlg"};
+    }
+
+    void enterStartsTheEditorOnlyWhenPressedInTheList()
+    {
+        QFETCH(QString, pressedIn);
+        QFETCH(bool, editorStarts);
+        QFETCH(int, starts);
+        QFETCH(QStringList, dialogs);
+        StartAndSearch();
+        Select(0);
+        QAbstractItemView* list = Form->FileListBox().CurrentView();
+        list->setFocus();
+        int started = 0;
+        Form->StartProcess = [&](const std::string&, const std::vector<std::string>&) {
+            ++started;
+            return editorStarts;
+        };
+        // Dialogs are shown for real and closed with the Enter key, as a person would.
+        Form->ShowModal = [this](QDialog& dialog) {
+            H.Shown << dialog.metaObject()->className();
+            WhenModal(&dialog, [&dialog] { QTest::keyPress(&dialog, Qt::Key_Return); });
+            return dialog.exec();
+        };
+
+        if (pressedIn == "list") {
+            QTest::keyPress(list, Qt::Key_Return);
+        } else if (pressedIn == "dialog") {
+            Form->ShowModal(Form->InfoDlg());
+        } else {
+            QMenu& menu = Form->PopupMenu();
+            Form->PopupMenuPopup();
+            menu.popup(Form->mapToGlobal(QPoint(40, 80)));
+            QTRY_VERIFY(menu.isVisible());
+            menu.setActiveAction(Form->findChild<QAction*>("PopupViewFile"));
+            QTest::keyPress(&menu, Qt::Key_Return);
+            QTRY_VERIFY(!menu.isVisible());
+            QCOMPARE(Caption(), QStringLiteral("a.txt (Whole file)"));
+        }
+        QTest::keyRelease(list, Qt::Key_Return);
+        // The release of an Enter that closed a message shown meanwhile, or a stray one.
+        QTest::keyRelease(list, Qt::Key_Return);
+        QCOMPARE(started, starts);
+        QCOMPARE(H.Shown, dialogs);
+    }
+
+    // A file name that is not valid UTF-8 reaches the editor command and the desktop's opener
+    // byte for byte. Both run a stand-in "xdg-open" that writes the argument it got to a file.
+    void fileNamesReachTheEditorAndTheOpenerAsTheirBytes()
+    {
+        const std::string name = "\xff\xfe.txt";
+        const std::string tree = QFile::encodeName(H.TreePath()).toStdString();
+        {
+            std::ofstream file(tree + "/" + name, std::ios::binary);
+            file << "a needle\n";
+        }
+        const QString bin = H.TreePath() + "/bin";
+        const QString got = H.TreePath() + "/got";
+        H.WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + QFile::encodeName(got) + "\"\n");
+        QVERIFY(QFile::setPermissions(bin + "/xdg-open", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ":" + path);
+        Form = H.MakeForm();
+        Form->StartProcess = TProcessLauncher::StartDetached;
+        Form->OpenWithAssociatedProgram = TProcessLauncher::OpenWithDesktop;
+        H.Start(*Form);
+        H.Search(*Form);
+        QCOMPARE(Form->Files().Count(), std::size_t{1});
+        Select(0);
+        QCOMPARE(Form->ProgramData().EditorCommand, std::string("xdg-open $f"));
+        Form->PopupEditClick();
+        Form->PopupLaunchClick();
+        const QByteArray expected = QByteArray::fromStdString(tree + "/" + name + "\n");
+        QTRY_COMPARE(ReadAll(got), expected + expected);
+        QVERIFY(H.Shown.isEmpty());
+
+        // A program that is not there is reported, not taken for started.
+        Form->ProgramData().EditorCommand = "/no/such/editor $f";
+        Form->PopupEditClick();
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
+        qputenv("PATH", path);
     }
 
     void wholeFileLimitIsOneMillionBytes_data()
@@ -523,13 +624,13 @@ private slots:
         Select(1);
         Form->PopupLaunchClick();
         QCOMPARE(H.Opened, QStringList{H.TreePath() + "/b.txt"});
-        Form->OpenWithAssociatedProgram = [](const QString&) { return false; };
+        Form->OpenWithAssociatedProgram = [](const std::string&) { return false; };
         Form->PopupLaunchClick();
         QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("Execution Error"));
-        QCOMPARE(TMainForm::OpenFailureText(H.TreePath() + "/gone.txt"),
+        QCOMPARE(TMainForm::OpenFailureText((H.TreePath() + "/gone.txt").toStdString()),
                  QStringLiteral("The specified file was not found."));
-        QCOMPARE(TMainForm::OpenFailureText(H.TreePath() + "/no/such/x.txt"),
+        QCOMPARE(TMainForm::OpenFailureText((H.TreePath() + "/no/such/x.txt").toStdString()),
                  QStringLiteral("The specified path was not found."));
     }
 };

@@ -126,12 +126,15 @@ public:
             Questions << caption + ": " + text;
             return Answer;
         };
-        form->StartProcess = [this](const QString& program, const QStringList& arguments) {
-            Started << (QStringList{program} + arguments).join(QLatin1Char('|'));
+        form->StartProcess = [this](const std::string& program, const std::vector<std::string>& arguments) {
+            QStringList line{QString::fromStdString(program)};
+            for (const std::string& argument : arguments)
+                line << QString::fromStdString(argument);
+            Started << line.join(QLatin1Char('|'));
             return true;
         };
-        form->OpenWithAssociatedProgram = [this](const QString& path) {
-            Opened << path;
+        form->OpenWithAssociatedProgram = [this](const std::string& path) {
+            Opened << QString::fromStdString(path);
             return true;
         };
         form->ShowMessage = [this](const QString& caption, const QString& text) { Messages << caption + ": " + text; };
