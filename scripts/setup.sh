@@ -11,6 +11,7 @@ packages=(
   xvfb xauth poppler-utils
   fonts-dejavu-core fonts-liberation
   adwaita-icon-theme hicolor-icon-theme
+  dpkg-dev lintian appstream desktop-file-utils shared-mime-info bash-completion
 )
 
 missing=()
