@@ -135,6 +135,12 @@ if(QUARNEL_APP)
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
   add_custom_target(quarnel_icons ALL DEPENDS ${quarnel_icon_outputs})
+
+  # The pictures of docs/screenshots, taken from the real window offscreen by
+  # scripts/screenshots.sh. Not installed.
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(quarnel_screenshots ${PROJECT_SOURCE_DIR}/packaging/screenshots.cpp)
+  target_link_libraries(quarnel_screenshots PRIVATE quarnel_app Qt6::Test)
 endif()
 
 # ---------------------------------------------------------------------------------------------
