@@ -3,7 +3,8 @@
 # Layout under the prefix:
 #   lib/quarnel/            the program folder: quarnel32, quarnel, style.css, help/, icons/, images/
 #   bin/quarnel32, bin/quarnel   relative symbolic links into the program folder
-#   share/applications/     the menu entry and the "open folder with" entry
+#   share/applications/     the menu entry, the "open folder with" entry and the entry that opens
+#                           parameter files
 #   share/icons/hicolor/    the application icon (scalable, and PNGs at fixed sizes)
 #   share/man/man1/         the manual pages
 #   share/doc/quarnel/      the copyright file and the changelog, as Debian keeps them
@@ -98,7 +99,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/quarnel.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME quarnel)
 
 if(QUARNEL_APP)
-  # Desktop integration: the menu entry, the folder entry and the application icon.
+  # Desktop integration: the menu entry, the folder and parameter-file entries and the
+  # application icon.
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/quarnel32.desktop ${PROJECT_SOURCE_DIR}/packaging/quarnel32-folder.desktop
     ${PROJECT_SOURCE_DIR}/packaging/quarnel32-parameters.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and runs the installed programs from there: the console
 # program through its link on the PATH and from a copied program folder, and the window offscreen
-# with a command line that runs a search and closes. Nothing outside the temporary folder is touched.
+# with a command line that runs a search and closes; then opens a parameter file as the desktop
+# would, and completes the console program's command line. Nothing outside the temporary folder
+# is touched.
 # Usage: install-test.sh <cmake> <build-dir> <program-folder under the prefix> <version> <with-window: 1|0>
 set -euo pipefail
 
