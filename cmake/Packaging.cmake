@@ -3,9 +3,14 @@
 # Layout under the prefix:
 #   lib/quarnel/            the program folder: quarnel32, quarnel, style.css, help/, icons/, images/
 #   bin/quarnel32, bin/quarnel   relative symbolic links into the program folder
-#   share/applications/     the menu entry and the "open folder with" entry
+#   share/applications/     the menu entry, the "open folder with" entry and the entry that opens
+#                           parameter files
 #   share/icons/hicolor/    the application icon (scalable, and PNGs at fixed sizes)
 #   share/man/man1/         the manual pages
+#   share/doc/quarnel/      the copyright file and the changelog, as Debian keeps them
+#   share/metainfo/         what software centres show of the program (AppStream)
+#   share/mime/packages/    the file type of parameter files (shared-mime-info)
+#   share/bash-completion/completions/   completion of the console program's command line
 # The programs find their folder from their own executable's real path, so the links on the
 # PATH, the build tree and a copied program folder all work alike.
 
@@ -41,8 +46,26 @@ foreach(program ${QUARNEL_EXECUTABLES})
   install(FILES ${QUARNEL_PACKAGING_DIR}/bin/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
 
-# Manual pages, gzipped as Debian keeps them (-n: no name or time stamp, so builds are repeatable).
+# Text files Debian keeps gzipped (-n: no name or time stamp, so builds are repeatable). Adds
+# the compressed file to the list named `outputs`, or the file itself when there is no gzip.
 find_program(QUARNEL_GZIP gzip)
+function(quarnel_gzip file outputs)
+  if(QUARNEL_GZIP)
+    get_filename_component(folder ${file} DIRECTORY)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${file}.gz
+      COMMAND ${QUARNEL_GZIP} -9 -n -f -k ${name}
+      WORKING_DIRECTORY ${folder}
+      DEPENDS ${file}
+      COMMENT "Compressing ${name}"
+      VERBATIM)
+    set(${outputs} ${${outputs}} ${file}.gz PARENT_SCOPE)
+  else()
+    set(${outputs} ${${outputs}} ${file} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Manual pages.
 set(quarnel_man_pages quarnel.1)
 if(QUARNEL_APP)
   list(APPEND quarnel_man_pages quarnel32.1)
@@ -50,25 +73,48 @@ endif()
 set(quarnel_man_outputs)
 foreach(page ${quarnel_man_pages})
   configure_file(${PROJECT_SOURCE_DIR}/packaging/man/${page}.in ${QUARNEL_PACKAGING_DIR}/man/${page} @ONLY)
-  if(QUARNEL_GZIP)
-    add_custom_command(OUTPUT ${QUARNEL_PACKAGING_DIR}/man/${page}.gz
-      COMMAND ${QUARNEL_GZIP} -9 -n -f -k ${page}
-      WORKING_DIRECTORY ${QUARNEL_PACKAGING_DIR}/man
-      DEPENDS ${QUARNEL_PACKAGING_DIR}/man/${page}
-      COMMENT "Compressing the manual page ${page}"
-      VERBATIM)
-    list(APPEND quarnel_man_outputs ${QUARNEL_PACKAGING_DIR}/man/${page}.gz)
-  else()
-    list(APPEND quarnel_man_outputs ${QUARNEL_PACKAGING_DIR}/man/${page})
-  endif()
+  quarnel_gzip(${QUARNEL_PACKAGING_DIR}/man/${page} quarnel_man_outputs)
 endforeach()
 add_custom_target(quarnel_man_pages ALL DEPENDS ${quarnel_man_outputs})
 install(FILES ${quarnel_man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The package's maintainer, who signs the changelog too.
+set(quarnel_default_contact "Quarnel developers <developers@quarnel.org>")
+set(QUARNEL_PACKAGE_CONTACT "${quarnel_default_contact}" CACHE STRING
+  "The package's maintainer, as \"Name <address>\"")
+# Build folders configured before kept the earlier default, an address on localhost.
+if(QUARNEL_PACKAGE_CONTACT STREQUAL "Quarnel developers <quarnel@localhost>")
+  set_property(CACHE QUARNEL_PACKAGE_CONTACT PROPERTY VALUE "${quarnel_default_contact}")
+endif()
+# The package's name, not the project's: CMAKE_INSTALL_DOCDIR would be share/doc/Quarnel.
+set(quarnel_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quarnel)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${QUARNEL_PACKAGING_DIR}/doc/changelog @ONLY)
+set(quarnel_doc_outputs)
+quarnel_gzip(${QUARNEL_PACKAGING_DIR}/doc/changelog quarnel_doc_outputs)
+add_custom_target(quarnel_doc ALL DEPENDS ${quarnel_doc_outputs})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${quarnel_doc_outputs} DESTINATION ${quarnel_doc_dir})
+
+# Completion of the console program's options, switches and parameter files.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/quarnel.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME quarnel)
+
 if(QUARNEL_APP)
-  # Desktop integration: the menu entry, the folder entry and the application icon.
+  # Desktop integration: the menu entry, the folder and parameter-file entries and the
+  # application icon.
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/quarnel32.desktop ${PROJECT_SOURCE_DIR}/packaging/quarnel32-folder.desktop
+    ${PROJECT_SOURCE_DIR}/packaging/quarnel32-parameters.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # Parameter files are a file type of their own, opened by quarnel32-parameters.desktop.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/quarnel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+
+  # Software-centre metadata. The screenshots are those of docs/screenshots, published under
+  # the base address.
+  set(QUARNEL_APPSTREAM_ID org.quarnel.Quarnel)
+  set(QUARNEL_SCREENSHOT_BASE_URL "https://quarnel.org/screenshots/${PROJECT_VERSION}" CACHE STRING
+    "Where the pictures of docs/screenshots are published, for the software-centre metadata")
+  set(QUARNEL_METAINFO ${QUARNEL_PACKAGING_DIR}/${QUARNEL_APPSTREAM_ID}.metainfo.xml)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/${QUARNEL_APPSTREAM_ID}.metainfo.xml.in ${QUARNEL_METAINFO} @ONLY)
+  install(FILES ${QUARNEL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quarnel.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
@@ -91,13 +137,16 @@ if(QUARNEL_APP)
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
   add_custom_target(quarnel_icons ALL DEPENDS ${quarnel_icon_outputs})
+
+  # The pictures of docs/screenshots, taken from the real window offscreen by
+  # scripts/screenshots.sh. Not installed.
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  add_executable(quarnel_screenshots ${PROJECT_SOURCE_DIR}/packaging/screenshots.cpp)
+  target_link_libraries(quarnel_screenshots PRIVATE quarnel_app Qt6::Test)
 endif()
 
 # ---------------------------------------------------------------------------------------------
 # The Debian package: cd <build> && cpack -G DEB
-
-set(QUARNEL_PACKAGE_CONTACT "Quarnel developers <quarnel@localhost>" CACHE STRING
-  "The package's maintainer, as \"Name <address>\"")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quarnel)

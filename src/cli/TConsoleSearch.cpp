@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <ostream>
+
+#include <nlohmann/json.hpp>
 
 #include "engine/TLineScanner.h"
 #include "engine/TOpenFile.h"
@@ -43,29 +44,11 @@ void LoadReadDefaults(TSearchData& data)
     data.LoadFromProfile(profile);
 }
 
-std::string JsonString(std::string_view bytes)
+// A JSON string of the bytes of a file or a name: valid UTF-8 stays, other bytes are read as
+// Windows-1252, so the text is always valid UTF-8 and no byte is lost.
+nlohmann::ordered_json JsonText(std::string_view bytes)
 {
-    const std::string text = TTextDecoder::ToUtf8(bytes);
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                out += escape;
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-    return out;
+    return TTextDecoder::ToUtf8(bytes);
 }
 
 // The text of the lines (or pieces of a line too long to be read whole) that hold matches,
@@ -269,18 +252,24 @@ void TConsoleSearch::PrintGrep(const TFileData& record)
 void TConsoleSearch::PrintJson(const TFileData& record)
 {
     // A member's extracted file is gone once its archive is done: the member's name stands for it.
-    const std::string path = JsonString(record.InZip ? record.FileName : record.FullPath);
-    const std::string archive = record.InZip ? JsonString(record.ZipName) : std::string("null");
+    const nlohmann::ordered_json path = JsonText(record.InZip ? record.FileName : record.FullPath);
+    const nlohmann::ordered_json archive = record.InZip ? JsonText(record.ZipName) : nlohmann::ordered_json(nullptr);
     const auto lines = MatchedLines(record);
     std::size_t line = 0;
     for (const TMatch& match : record.Matches) {
         while (line < lines.size() && lines[line].first < match.Place())
             ++line;
-        const std::string text = line < lines.size() && lines[line].first == match.Place()
-                                     ? JsonString(lines[line].second)
-                                     : std::string("\"\"");
-        Out << "{\"path\":" << path << ",\"archive\":" << archive << ",\"line\":" << match.LineNumber
-            << ",\"start\":" << match.StartPos << ",\"end\":" << match.EndPos << ",\"lineLength\":" << match.LineLength
-            << ",\"text\":" << text << "}\n";
+        const bool haveText = line < lines.size() && lines[line].first == match.Place();
+        const nlohmann::ordered_json object = {
+            {"path", path},
+            {"archive", archive},
+            {"line", match.LineNumber},
+            {"start", match.StartPos},
+            {"end", match.EndPos},
+            {"lineLength", match.LineLength},
+            {"text", haveText ? JsonText(lines[line].second) : nlohmann::ordered_json("")},
+        };
+        // The text is valid UTF-8 already; replacing stands guard so that a line is never lost.
+        Out << object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     }
 }

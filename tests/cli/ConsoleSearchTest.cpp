@@ -86,11 +86,29 @@ TEST_F(ConsoleSearch, ErrorsGoToStandardErrorWithExitTwo)
 
 TEST_F(ConsoleSearch, JsonLinesStayValidForAnyBytes)
 {
-    Dir.WriteFile("odd.txt", "caf\xE9 \"hi\"\tx\\\n");
-    const Outcome outcome = RunConsole(Dir, {"--json", "-q", "HI", "odd.txt"});
-    EXPECT_EQ(outcome.Exit, 0);
-    EXPECT_EQ(outcome.Out, "{\"path\":\"<dir>/odd.txt\",\"archive\":null,\"line\":1,\"start\":7,\"end\":9,"
-                           "\"lineLength\":12,\"text\":\"caf\xC3\xA9 \\\"hi\\\"\\tx\\\\\"}\n");
+    struct Case {
+        std::string Name;
+        std::string Content;
+        std::string Out;
+    };
+    const Case cases[] = {
+        // Bytes that are not UTF-8 are read as Windows-1252; quotes, tabs and backslashes escaped.
+        {"odd.txt", "caf\xE9 \"hi\"\tx\\\n",
+         "{\"path\":\"<dir>/odd.txt\",\"archive\":null,\"line\":1,\"start\":7,\"end\":9,"
+         "\"lineLength\":12,\"text\":\"caf\xC3\xA9 \\\"hi\\\"\\tx\\\\\"}\n"},
+        // The first line makes the file text; the second holds control bytes, DEL, a UTF-8
+        // letter and a byte that is not UTF-8. The file's name is not UTF-8 either.
+        {"caf\xE9.txt", "first\nHI\x01\x08\x0c\x1f\x7f \xC3\xBC\xFF\n",
+         "{\"path\":\"<dir>/caf\xC3\xA9.txt\",\"archive\":null,\"line\":2,\"start\":1,\"end\":3,"
+         "\"lineLength\":11,\"text\":\"HI\\u0001\\b\\f\\u001f\x7f \xC3\xBC\xC3\xBF\"}\n"},
+    };
+    for (const Case& c : cases) {
+        TestDir dir;
+        dir.WriteFile(c.Name, c.Content);
+        const Outcome outcome = RunConsole(dir, {"--json", "-q", "HI", "*.txt"});
+        EXPECT_EQ(outcome.Exit, 0) << c.Name;
+        EXPECT_EQ(outcome.Out, c.Out) << c.Name;
+    }
 }
 
 TEST_F(ConsoleSearch, CsvListsTheMatchingFiles)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and runs the installed programs from there: the console
 # program through its link on the PATH and from a copied program folder, and the window offscreen
-# with a command line that runs a search and closes. Nothing outside the temporary folder is touched.
+# with a command line that runs a search and closes; then opens a parameter file as the desktop
+# would, and completes the console program's command line. Nothing outside the temporary folder
+# is touched.
 # Usage: install-test.sh <cmake> <build-dir> <program-folder under the prefix> <version> <with-window: 1|0>
 set -euo pipefail
 
@@ -56,22 +58,24 @@ fi
 files=(
     "$program_dir/quarnel" "$program_dir/style.css" "$program_dir/help/index.htm"
     "$program_dir/help/html/search-dialog.htm" "$program_dir/icons/quarnel.svg"
+    share/doc/quarnel/copyright share/bash-completion/completions/quarnel
 )
-man_pages=(quarnel)
+gzipped=(share/man/man1/quarnel.1 share/doc/quarnel/changelog)
 if [ "$window" = 1 ]; then
     files+=(
         "$program_dir/quarnel32" "$program_dir/images/search-assistant.svg"
         share/applications/quarnel32.desktop share/applications/quarnel32-folder.desktop
+        share/applications/quarnel32-parameters.desktop
         share/icons/hicolor/scalable/apps/quarnel.svg
+        share/metainfo/org.quarnel.Quarnel.metainfo.xml share/mime/packages/quarnel.xml
     )
-    man_pages+=(quarnel32)
+    gzipped+=(share/man/man1/quarnel32.1)
 fi
 for f in "${files[@]}"; do
     [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
-for page in "${man_pages[@]}"; do
-    [ -f "$prefix/share/man/man1/$page.1.gz" ] || [ -f "$prefix/share/man/man1/$page.1" ] ||
-        fail "no manual page for $page"
+for f in "${gzipped[@]}"; do
+    [ -f "$prefix/$f.gz" ] || [ -f "$prefix/$f" ] || fail "not installed: $f(.gz)"
 done
 
 # The commands on the PATH are relative links into the program folder.
@@ -151,7 +155,80 @@ if [ "$window" = 1 ]; then
     fi
 fi
 
+# --- Parameter files open in the window ------------------------------------------------------
+# The file type database built from the installed description knows *.par, one desktop entry
+# claims the type, and its command, with the file put in as a launcher would, runs the search
+# kept in the file.
+if [ "$window" = 1 ]; then
+    type=application/x-quarnel-parameters
+    if ! command -v update-mime-database >/dev/null; then
+        echo "SKIP: the file type database (update-mime-database is not installed)" >&2
+    else
+        update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || fail "update-mime-database"
+        grep -qx "[0-9]*:$type:\*\.par" "$prefix/share/mime/globs2" || fail "*.par is not $type"
+    fi
+    entries=$(grep -l "^MimeType=.*$type;" "$prefix"/share/applications/*.desktop || true)
+    expect "one desktop entry opens $type" 1 "$(printf '%s' "$entries" | grep -c . || true)"
+    if [ -n "$entries" ]; then
+        exec_line=$(sed -n 's/^Exec=//p' "$entries")
+        expect "the entry's command" "quarnel32 /F%f" "$exec_line"
+        par="$work/my searches/again.par"
+        mkdir -p "${par%/*}"
+        printf '[General Search Parameters]\nSearch String=again\nRecurse Subdirectories=True\n[Active File Specifications]\n0=*.txt\n[Active Directory Specifications]\n0=%s\n' \
+            "$tree" >"$par"
+        read -ra command <<<"$exec_line"
+        command=("${command[@]//%f/$par}")
+        rm -f "$XDG_CONFIG_HOME/Quarnel/default.par"
+        run env PATH="$prefix/bin:$PATH" QT_QPA_PLATFORM=offscreen QUARNEL_QUIT_AFTER_STARTUP=1 \
+            timeout 120 "${command[@]}"
+        expect "opening a parameter file runs quarnel32" 0 "$status"
+        grep -qx 'Search String=again' "$XDG_CONFIG_HOME/Quarnel/default.par" 2>/dev/null ||
+            fail "opening a parameter file did not run its search"
+    fi
+fi
+
+# --- Completion of the console program's command line ----------------------------------------
+bash_completion=/usr/share/bash-completion/bash_completion
+if [ ! -f "$bash_completion" ]; then
+    echo "SKIP: completion (bash-completion is not installed)" >&2
+else
+    mkdir -p "$work/complete/sub"
+    touch "$work/complete/a.par" "$work/complete/b.txt" "$work/complete/sub/c.PAR"
+    # The replies, blank-separated, for the last of the words, in the folder complete/.
+    completions() {
+        (cd "$work/complete" && bash -c '
+            source "$0"
+            source "$1"
+            shift
+            function=$(complete -p quarnel | sed -n "s/.* -F \([^ ]*\) .*/\1/p")
+            COMP_WORDS=(quarnel "$@")
+            COMP_CWORD=$#
+            COMP_LINE="${COMP_WORDS[*]}"
+            COMP_POINT=${#COMP_LINE}
+            "$function" quarnel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            echo "${COMPREPLY[*]}"' "$bash_completion" "$prefix/share/bash-completion/completions/quarnel" "$@")
+    }
+    # The words typed (a trailing blank starts an empty word) | the replies.
+    while IFS='|' read -r words replies; do
+        read -ra args <<<"$words"
+        if [ "${words: -1}" = " " ]; then args+=(""); fi
+        expect "completion of 'quarnel $words'" "$replies" "$(completions "${args[@]}" 2>"$work/stderr")"
+    done <<'CASES'
+--j|--json
+-r --ht|--html
+-|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -F
+-F|-Fsub/ -Fa.par
+-r /Fsub/|/Fsub/c.PAR
+word *.c |sub
+word |
+word -F|
+-- -r *.c |sub
+--html x.htm -m word *.c --c|--csv
+CASES
+fi
+
 if [ "$failures" -gt 0 ]; then
     exit 1
 fi
 echo "installed programs work from $prefix"
+
