@@ -179,8 +179,8 @@ int main(int argc, char* argv[])
     form.ProgramData().ExitConfirm = false;
     form.ProgramData().MatchWindow = 1;
     // Nothing leaves the window: no process is started and no file is opened.
-    form.StartProcess = [](const QString&, const QStringList&) { return false; };
-    form.OpenWithAssociatedProgram = [](const QString&) { return false; };
+    form.StartProcess = [](const std::string&, const std::vector<std::string>&) { return false; };
+    form.OpenWithAssociatedProgram = [](const std::string&) { return false; };
     form.ShowMessage = [](const QString&, const QString&) {};
     form.AskYesNo = [](const QString&, const QString&) { return false; };
 
