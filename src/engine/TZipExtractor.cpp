@@ -326,6 +326,11 @@ TZipExtractor::TOutcome TZipExtractor::ExtractEntry(TZipArchive& archive, const 
 
 bool TZipExtractor::HasRoomFor(const std::string& folder, uint64_t size) const
 {
+    if (AvailableBytes) {
+        const uint64_t available = AvailableBytes(folder);
+        const uint64_t reserve = MinimumFreeBytes.value_or(DefaultMinimumFree);
+        return size <= available && available - size >= reserve;
+    }
     struct statvfs info;
     if (::statvfs(folder.empty() ? "." : folder.c_str(), &info) != 0)
         return true;

@@ -73,6 +73,9 @@ public:
     // more than that size). Unset: the larger of DefaultMinimumFree and 2% of the file system.
     std::optional<uint64_t> MinimumFreeBytes;
     static constexpr uint64_t DefaultMinimumFree = 64ull * 1024 * 1024;
+    // The free bytes on the file system of `folder`, for tests that must not depend on what else
+    // writes to the disk meanwhile. Unset: asked of the file system (statvfs).
+    std::function<uint64_t(const std::string& folder)> AvailableBytes;
     TLimits Limits = DefaultLimits;
     // Bytes of the members written since this was last set to 0; Extract adds to it and keeps it
     // within Limits.ArchiveTotal. A caller that extracts one archive in several calls (one mask
