@@ -27,15 +27,6 @@ constexpr TAtomicFile::TOptions Options{
     .SyncFolder = true,
 };
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t ModeOf(const std::string& path)
 {
     struct stat info {};
@@ -125,14 +116,14 @@ TEST_F(TAtomicFileTest, AFailedReplacementLeavesTheOriginalAsItWas)
         EXPECT_FALSE(c.Attempt(target));
         EXPECT_EQ(Dir.ReadFile("doc.txt"), original);
         EXPECT_EQ(ModeOf(target), 0640u);
-        EXPECT_EQ(Names(Dir.Path()), std::vector<std::string>{"doc.txt"});
+        EXPECT_EQ(EntryNames(Dir.Path()), std::vector<std::string>{"doc.txt"});
     }
 
     // The rename itself fails: a folder stands under the name.
     Dir.WriteFile("folder/inside", "kept");
     EXPECT_FALSE(TAtomicFile::Replace(Dir.PathOf("folder"), "new", nullptr, Options));
     EXPECT_EQ(Dir.ReadFile("folder/inside"), "kept");
-    EXPECT_EQ(Names(Dir.Path()), (std::vector<std::string>{"doc.txt", "folder"}));
+    EXPECT_EQ(EntryNames(Dir.Path()), (std::vector<std::string>{"doc.txt", "folder"}));
     // No folder to make the temporary file in.
     EXPECT_FALSE(TAtomicFile::Replace(Dir.PathOf("missing/doc.txt"), "new", nullptr, Options));
     EXPECT_FALSE(fs::exists(Dir.PathOf("missing")));
@@ -183,7 +174,7 @@ TEST_F(TAtomicFileTest, AReplacementKeepsPermissionsAndFollowsLinksOnlyWhenAsked
             EXPECT_EQ(fs::is_symlink(link), c.FollowLink);
             EXPECT_EQ(dir.ReadFile("file.txt"), c.FollowLink ? "new" : "old");
         }
-        EXPECT_EQ(Names(dir.Path()).size(), c.ThroughLink ? 2u : 1u) << "a temporary file was left";
+        EXPECT_EQ(EntryNames(dir.Path()).size(), c.ThroughLink ? 2u : 1u) << "a temporary file was left";
     }
 }
 

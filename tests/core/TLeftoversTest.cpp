@@ -44,15 +44,6 @@ TInFlight MakeInFlight(const std::string& userFolder, THTMLWin& document, TRepla
     return made;
 }
 
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class TLeftoversTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -112,8 +103,8 @@ TEST_F(TLeftoversTest, SweepRemovesWhatAKilledProcessLeftAndNothingOfARunningOne
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the child could not make its files";
-    ASSERT_EQ(Names(Dir.PathOf("tmp")).size(), 2u);
-    ASSERT_EQ(Names(user).size(), 2u);
+    ASSERT_EQ(EntryNames(Dir.PathOf("tmp")).size(), 2u);
+    ASSERT_EQ(EntryNames(user).size(), 2u);
 
     // This process is the running window.
     THTMLWin document(nullptr, "/program");
@@ -138,16 +129,16 @@ TEST_F(TLeftoversTest, SweepRemovesWhatAKilledProcessLeftAndNothingOfARunningOne
     std::vector<std::string> temporary = {fs::path(mine.ZipFolder).filename().string(),
                                           fs::path(mine.Document).filename().string(), "quarnel-abcdef"};
     std::sort(temporary.begin(), temporary.end());
-    EXPECT_EQ(Names(Dir.PathOf("tmp")), temporary);
+    EXPECT_EQ(EntryNames(Dir.PathOf("tmp")), temporary);
     std::vector<std::string> besides = {fs::path(mine.Beside).filename().string(), ".qn-keepthisname.txt", "file.txt"};
     std::sort(besides.begin(), besides.end());
-    EXPECT_EQ(Names(user), besides);
-    EXPECT_EQ(Names(Dir.PathOf("run/quarnel")), std::vector<std::string>{TLeftovers::OwnMark() + ".pending"});
+    EXPECT_EQ(EntryNames(user), besides);
+    EXPECT_EQ(EntryNames(Dir.PathOf("run/quarnel")), std::vector<std::string>{TLeftovers::OwnMark() + ".pending"});
     EXPECT_TRUE(fs::exists(mine.ZipFolder + "/~quarnel.t/member.txt"));
 
     // Once renamed or removed, a temporary is no longer listed.
     output.Discard();
-    EXPECT_TRUE(Names(Dir.PathOf("run/quarnel")).empty());
+    EXPECT_TRUE(EntryNames(Dir.PathOf("run/quarnel")).empty());
     fs::remove_all(mine.ZipFolder);
 }
 

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A private temporary folder for one test, removed with everything in it when the object goes.
 // Files are made with exact bytes and, where a test needs it, an exact modification time.
@@ -32,3 +33,6 @@ public:
 private:
     std::string Root;
 };
+
+// The names of the entries of `folder`, sorted.
+std::vector<std::string> EntryNames(const std::string& folder);
