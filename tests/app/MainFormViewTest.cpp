@@ -467,6 +467,23 @@ private slots:
         QCOMPARE(Caption(), QStringLiteral("b.txt (Whole file)"));
     }
 
+    // Match stepping follows what the pane shows, not the caption: a file whose name reads like
+    // a whole-file caption, shown matches only, has no match to step to.
+    void matchSteppingIgnoresAFileNameThatLooksLikeACaption()
+    {
+        H.WriteFile(H.TreePath() + "/x (Whole file).txt", "needle\nneedle\n");
+        Form = H.MakeForm();
+        H.Start(*Form);
+        H.Search(*Form);
+        Select(0);
+        Form->Command("MatchesOnlyButton")->trigger();
+        QCOMPARE(Caption(), QStringLiteral("x (Whole file).txt (Matches only)"));
+        QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
+        QVERIFY(!H.Enabled(*Form, "NextMatchItem"));
+        Form->Command("WholeFileButton")->trigger();
+        QVERIFY(H.Enabled(*Form, "NextMatchButton"));
+    }
+
     void zipMembersAreViewedExtractedAndNotEdited()
     {
         H.WriteZip(H.TreePath() + "/pack.zip", {{"inner.txt", "first\nthe needle inside\nlast\n"}});
