@@ -1,24 +1,18 @@
 #include "mainwindow/TMainForm.h"
 
 #include <QAbstractItemView>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QShowEvent>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QStyle>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWindow>
-
-#include <unistd.h>
 
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TDirPickDlg.h"
@@ -43,6 +37,7 @@
 #include "mainwindow/TSaveOpenCommand.h"
 #include "mainwindow/TSearchCommand.h"
 #include "mainwindow/TStatusLine.h"
+#include "mainwindow/TTaskIcon.h"
 #include "mainwindow/TViewCommand.h"
 #include "model/TConfigFolder.h"
 #include "model/TDateFormat.h"
@@ -55,7 +50,6 @@
 namespace {
 
 constexpr int SplitterWidth = 3;
-const QString TaskIconToolTip = QStringLiteral("Quarnel search complete");
 
 } // namespace
 
@@ -106,9 +100,6 @@ void TMainForm::FormCreate()
     CreateMenus();
     CreateCommandObjects();
 
-    Program.BusyState = TProgramData::Idle;
-    Program.SelectedItem = nullptr;
-    Program.DisplayedFile = nullptr;
     setWindowTitle(BaseCaption());
     ShowStatus(QStringLiteral("Ready"));
     Builder->ClearView();
@@ -207,7 +198,7 @@ void TMainForm::CreateCommandObjects()
             .Progressed = [this] { emit searchProgress(); },
             .Finished = [this] {
                 if (WindowHidden)
-                    ShowTaskIcon();
+                    TaskIcon.Show();
             },
             .ViewAllMatches = [this] { Viewing->ViewAllMatches(); },
         });
@@ -370,7 +361,7 @@ void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     WindowHidden = false;
-    HideTaskIcon();
+    TaskIcon.Hide();
     if (!Shown) {
         Shown = true;
         FormShow();
@@ -415,49 +406,12 @@ void TMainForm::SplashTimerTimer()
         ShowInfo(QStringLiteral("Settings Error"), QStringLiteral("The settings file could not be read:"),
                  TWindowParts::Display("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
     if (!Options.NewWindowStart)
-        RunStartupAction();
+        StartupCode = Searching->RunFromCommandLine(Options.Arguments, Options.CurrentFolder, ParameterFile);
     StartupFinished = true;
     emit startupActionDone();
     if (Options.QuitAfterStartup) {
         Program.ExitConfirm = false;
         QTimer::singleShot(0, this, &QWidget::close);
-    }
-}
-
-void TMainForm::RunStartupAction()
-{
-    Search.SearchAgain = false;
-    std::string parameterFile;
-    StartupCode = Search.ParseCommandLine(Options.Arguments, parameterFile, Options.CurrentFolder);
-    switch (StartupCode) {
-    case TSearchData::NothingToRun:
-        if (!Program.ExpertMode)
-            Searching->RunWhenAccepted(*SearchWizard);
-        else if (Program.ShowDlgOnStart)
-            Searching->RunWhenAccepted(*SearchDialog);
-        break;
-    case TSearchData::LoadParameterFile:
-        if (parameterFile.empty())
-            break;
-        // A parameter file that cannot be read would run a search with whatever the missing
-        // keys default to; say so instead.
-        if (::access(parameterFile.c_str(), R_OK) != 0) {
-            ShowInfo(QStringLiteral("Open Error"), QStringLiteral("Cannot read the parameter file:"),
-                     TWindowParts::Display(parameterFile));
-            break;
-        }
-        ParameterFile.FileName = parameterFile;
-        Search.LoadFromProfile(ParameterFile);
-        Searching->Run();
-        break;
-    case TSearchData::ShowSearchDialog:
-        Searching->RunWhenAccepted(*SearchDialog);
-        break;
-    case TSearchData::RunSearchNow:
-        Searching->Run();
-        break;
-    default:
-        break;
     }
 }
 
@@ -494,7 +448,7 @@ void TMainForm::FormClose()
         return;
     Closed = true;
     SplashTimer->stop();
-    HideTaskIcon();
+    TaskIcon.Hide();
     SavePlacement();
     // Parameter files only ever change on Save As: the one loaded from the command line is left
     // alone, and the last parameters go to the per-user default file.
@@ -520,7 +474,7 @@ void TMainForm::changeEvent(QEvent* event)
     if (event->type() == QEvent::WindowStateChange) {
         WindowHidden = isMinimized();
         if (!WindowHidden)
-            HideTaskIcon();
+            TaskIcon.Hide();
     }
 }
 
@@ -532,24 +486,6 @@ bool TMainForm::event(QEvent* event)
         return true;
     }
     return QMainWindow::event(event);
-}
-
-void TMainForm::ShowTaskIcon()
-{
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    if (TaskIcon == nullptr) {
-        TaskIcon = new QSystemTrayIcon(windowIcon(), this);
-        TaskIcon->setObjectName(QStringLiteral("TaskIcon"));
-    }
-    TaskIcon->setToolTip(TaskIconToolTip);
-    TaskIcon->show();
-}
-
-void TMainForm::HideTaskIcon()
-{
-    if (TaskIcon != nullptr)
-        TaskIcon->hide();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -634,20 +570,22 @@ void TMainForm::NewWindowClick()
 
 void TMainForm::SetHorizontalSplit()
 {
-    const int list = MainPanel->height() / 3;
-    SplitterBar->setOrientation(Qt::Vertical);
-    const int available = std::max(0, SplitterBar->height() - SplitterWidth);
-    SplitterBar->setSizes({list, std::max(0, available - list)});
-    Program.HorizontalSplit = true;
-    UpdateCommands();
+    // The file list takes a third of the height above the pane.
+    SetSplit(Qt::Vertical, MainPanel->height() / 3);
 }
 
 void TMainForm::SetVerticalSplit()
 {
-    const int list = MainPanel->width() / 2;
-    SplitterBar->setOrientation(Qt::Horizontal);
-    const int available = std::max(0, SplitterBar->width() - SplitterWidth);
+    // The file list takes half of the width beside the pane.
+    SetSplit(Qt::Horizontal, MainPanel->width() / 2);
+}
+
+void TMainForm::SetSplit(Qt::Orientation orientation, int list)
+{
+    SplitterBar->setOrientation(orientation);
+    const int total = orientation == Qt::Vertical ? SplitterBar->height() : SplitterBar->width();
+    const int available = std::max(0, total - SplitterWidth);
     SplitterBar->setSizes({list, std::max(0, available - list)});
-    Program.HorizontalSplit = false;
+    Program.HorizontalSplit = orientation == Qt::Vertical;
     UpdateCommands();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mainwindow/TStatusLine.h"
+#include "mainwindow/TTaskIcon.h"
 #include "mainwindow/TWindowParts.h"
 #include "mainwindow/TWindowState.h"
 #include "model/TFileList.h"
@@ -23,7 +24,6 @@
 class QAction;
 class QProgressBar;
 class QSplitter;
-class QSystemTrayIcon;
 class QTimer;
 class TAboutBox;
 class TDirPickDlg;
@@ -100,6 +100,7 @@ public:
 
     void SetHorizontalSplit();
     void SetVerticalSplit();
+    void SetSplit(Qt::Orientation orientation, int list);
 
     // What the window does and shows.
     const TWindowState& State() const { return Window; }
@@ -170,12 +171,9 @@ private:
     void CreateToolbar(QWidget* panel);
     void FormShow();
     void SplashTimerTimer();
-    void RunStartupAction();
     bool FormCloseQuery();
     void FormClose();
     void SavePlacement();
-    void ShowTaskIcon();
-    void HideTaskIcon();
     QAction* MakeAction(const char* name, const QString& caption, const QString& statusTip, THandler handler,
                         bool checkable);
 
@@ -212,7 +210,7 @@ private:
     QSplitter* SplitterBar = nullptr;
     QWidget* MainPanel = nullptr;
     QTimer* SplashTimer = nullptr;
-    QSystemTrayIcon* TaskIcon = nullptr;
+    TTaskIcon TaskIcon{*this};
 
     TReplaceConfirmDlg* ReplaceConfirm = nullptr;
     TReplaceWizardDlg* ReplaceWizard = nullptr;

@@ -7,10 +7,13 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 #include "engine/TSearchEngine.h"
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TPanelBar.h"
 #include "mainwindow/TUserInteraction.h"
+#include "model/TProfile.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
@@ -64,6 +67,45 @@ void TSearchCommand::AskAndRun(bool searchAgain)
         return;
     Parts.Search.SearchAgain = searchAgain;
     RunWhenAccepted(Parts.Program.ExpertMode ? ExpertDialog : Assistant);
+}
+
+int TSearchCommand::RunFromCommandLine(const std::vector<std::string>& arguments, const std::string& currentFolder,
+                                       TProfile& parameterFile)
+{
+    Parts.Search.SearchAgain = false;
+    std::string parameterPath;
+    const int action = Parts.Search.ParseCommandLine(arguments, parameterPath, currentFolder);
+    switch (action) {
+    case TSearchData::NothingToRun:
+        if (!Parts.Program.ExpertMode)
+            RunWhenAccepted(Assistant);
+        else if (Parts.Program.ShowDlgOnStart)
+            RunWhenAccepted(ExpertDialog);
+        break;
+    case TSearchData::LoadParameterFile:
+        if (parameterPath.empty())
+            break;
+        // A parameter file that cannot be read would run a search with whatever the missing
+        // keys default to; say so instead.
+        if (::access(parameterPath.c_str(), R_OK) != 0) {
+            Parts.Host.ShowInfo(QStringLiteral("Open Error"), QStringLiteral("Cannot read the parameter file:"),
+                                TWindowParts::Display(parameterPath));
+            break;
+        }
+        parameterFile.FileName = parameterPath;
+        Parts.Search.LoadFromProfile(parameterFile);
+        Run();
+        break;
+    case TSearchData::ShowSearchDialog:
+        RunWhenAccepted(ExpertDialog);
+        break;
+    case TSearchData::RunSearchNow:
+        Run();
+        break;
+    default:
+        break;
+    }
+    return action;
 }
 
 void TSearchCommand::Stop()

@@ -6,12 +6,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "mainwindow/TWindowParts.h"
 #include "platform/TQtShellInfo.h"
 
 class QDialog;
 class TEventPump;
+class TProfile;
 class TSearchEngine;
 class TSearchStats;
 
@@ -48,6 +50,13 @@ public:
     void SearchAgainClick() { AskAndRun(true); }
     // Shows `dialog` and runs the search when it is accepted.
     void RunWhenAccepted(QDialog& dialog);
+    // The start-up action: reads the command line (relative paths taken against
+    // `currentFolder`) into the search data and runs the search it asks for, loading the
+    // parameter file it names into `parameterFile` or asking with a dialog first. In beginner
+    // mode a command line without criteria shows the assistant; in expert mode, the dialog when
+    // the program data asks for it. Returns what TSearchData::ParseCommandLine said.
+    int RunFromCommandLine(const std::vector<std::string>& arguments, const std::string& currentFolder,
+                           TProfile& parameterFile);
     // Runs one search as the search data says; nothing while the window is busy.
     void Run();
     // Asks a running search to end.
