@@ -100,7 +100,6 @@ public:
 
     void SetHorizontalSplit();
     void SetVerticalSplit();
-    void SetSplit(Qt::Orientation orientation, int list);
 
     // What the window does and shows.
     const TWindowState& State() const { return Window; }
@@ -169,6 +168,8 @@ private:
     void CreateCommands();
     void CreateMenus();
     void CreateToolbar(QWidget* panel);
+    // The splitter in `orientation`, with `list` pixels for the file list.
+    void SetSplit(Qt::Orientation orientation, int list);
     void FormShow();
     void SplashTimerTimer();
     bool FormCloseQuery();
