@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -25,6 +26,9 @@
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
 #include "mainwindow/TMainForm.h"
+#include "mainwindow/TSearchCommand.h"
+#include "mainwindow/TUserInteraction.h"
+#include "mainwindow/TViewCommand.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "platform/TIconTheme.h"
@@ -33,6 +37,23 @@
 #include "replace/TReplaceData.h"
 
 namespace {
+
+// The window's user while the pictures are taken: nothing leaves the window (no process is
+// started, no file is opened, every question is answered No), and dialogs are answered by
+// AnswerDialog.
+class TPictureUser final : public TUserInteraction {
+public:
+    std::function<int(QDialog& dialog)> AnswerDialog = [](QDialog&) { return int(QDialog::Rejected); };
+
+    int ShowModal(QDialog& dialog) override { return AnswerDialog(dialog); }
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    void ShowMessage(const QString&, const QString&) override {}
+    QString ChooseFolder(const QString&, const QString&) override { return {}; }
+    QString ChooseSaveFile() override { return {}; }
+    QString ChooseOpenFile() override { return {}; }
+    bool StartProcess(const std::string&, const std::vector<std::string>&) override { return false; }
+    bool OpenWithAssociatedProgram(const std::string&) override { return false; }
+};
 
 const QSize WindowSize(1000, 640);
 
@@ -173,21 +194,17 @@ int main(int argc, char* argv[])
     options.Arguments = {"quarnel32"};
     options.ProgramFolder = programFolder.toStdString();
     options.CurrentFolder = root;
-    TMainForm form(std::move(options));
+    TPictureUser user;
+    TMainForm form(std::move(options), &user);
     form.ProgramData().ExpertMode = true;
     form.ProgramData().ShowDlgOnStart = false;
     form.ProgramData().ExitConfirm = false;
     form.ProgramData().MatchWindow = 1;
-    // Nothing leaves the window: no process is started and no file is opened.
-    form.StartProcess = [](const std::string&, const std::vector<std::string>&) { return false; };
-    form.OpenWithAssociatedProgram = [](const std::string&) { return false; };
-    form.ShowMessage = [](const QString&, const QString&) {};
-    form.AskYesNo = [](const QString&, const QString&) { return false; };
 
     bool saved = true;
     // The search dialog is shown as the Search command shows it, pictured, and cancelled; the
     // replace dialog is answered with OK over the options set below.
-    form.ShowModal = [&](QDialog& dialog) {
+    user.AnswerDialog = [&](QDialog& dialog) {
         if (qobject_cast<TSearchDlg*>(&dialog) != nullptr) {
             dialog.show();
             if (!QTest::qWaitForWindowExposed(&dialog))
@@ -212,7 +229,7 @@ int main(int argc, char* argv[])
     search.SetFolders('"' + root + '"');
     search.RecurseSubdirs = true;
     search.CountFilesFirst = false;
-    form.StartClick();
+    form.Searches().Start();
     if (!QTest::qWaitFor([&] { return form.ProgramData().BusyState == TProgramData::Idle; }) ||
         form.FileListBox().RowCount() < 2) {
         std::fprintf(stderr, "quarnel-screenshots: the search found too little\n");
@@ -224,11 +241,11 @@ int main(int argc, char* argv[])
             form.FileListBox().SelectRow(row);
     }
     form.FindSelectedRow();
-    form.MatchesOnlyClick();
+    form.Views().MatchesOnlyClick();
     QTest::qWait(100);
     saved = Save(form, output, "search-results") && saved;
 
-    form.NewSearchClick();
+    form.Searches().NewSearchClick();
 
     // A replace that asks before each change: its first question is pictured, then the run is
     // cancelled, so no file changes.
@@ -253,7 +270,7 @@ int main(int argc, char* argv[])
             dialog->reject();
     });
     question.start(100);
-    form.StartClick();
+    form.Searches().Start();
     if (!QTest::qWaitFor([&] { return form.ProgramData().BusyState == TProgramData::Idle; })) {
         std::fprintf(stderr, "quarnel-screenshots: the second search did not end\n");
         return 1;

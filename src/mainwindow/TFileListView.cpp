@@ -235,3 +235,21 @@ void TFileListView::ShowSortIndicator(int column, bool ascending)
     if (column >= 0)
         header->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
+
+void TFileListView::SaveColumnWidths(TSettingsStore& store) const
+{
+    TFileListColumns::TWidths widths{};
+    for (int column = 0; column < TFileListColumns::StoredColumnCount; ++column)
+        widths[static_cast<std::size_t>(column)] = ColumnWidth(column);
+    TFileListColumns::SaveWidths(store, widths);
+}
+
+void TFileListView::LoadColumnWidths(const TSettingsStore& store)
+{
+    TFileListColumns::TWidths widths{};
+    for (int column = 0; column < TFileListColumns::StoredColumnCount; ++column)
+        widths[static_cast<std::size_t>(column)] = ColumnWidth(column);
+    TFileListColumns::LoadWidths(store, widths);
+    for (int column = 0; column < TFileListColumns::StoredColumnCount; ++column)
+        SetColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+}

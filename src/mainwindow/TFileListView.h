@@ -14,6 +14,7 @@ class QTableView;
 class TFileData;
 class TFileIconDelegate;
 class TFileListModel;
+class TSettingsStore;
 
 // The file list: one row per matching file, shown in one of four styles. The details style is
 // a table with a header whose columns the user can resize, reorder and click to sort; the other
@@ -47,6 +48,9 @@ public:
     // Column widths of the details view.
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The stored columns' widths, from and to the settings; a width not stored stays as it is.
+    void LoadColumnWidths(const TSettingsStore& store);
+    void SaveColumnWidths(TSettingsStore& store) const;
 
     // Shows the sort column and direction in the header.
     void ShowSortIndicator(int column, bool ascending);

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QStringList>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "mainwindow/TStatusLine.h"
+#include "mainwindow/TTaskIcon.h"
+#include "mainwindow/TWindowParts.h"
+#include "mainwindow/TWindowState.h"
 #include "model/TFileList.h"
 #include "model/TPlacement.h"
 #include "model/TProfile.h"
@@ -18,37 +19,35 @@
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
 #include "platform/TEventPump.h"
-#include "platform/TQtShellInfo.h"
 #include "replace/TReplaceData.h"
 
 class QAction;
-class QActionGroup;
-class QDialog;
-class QMenu;
 class QProgressBar;
 class QSplitter;
-class QSystemTrayIcon;
 class QTimer;
-class QToolBar;
 class TAboutBox;
 class TDirPickDlg;
 class TFileListModel;
 class TFileListView;
-class TFileSectionWriter;
 class THTMLViewer;
 class THTMLWin;
 class TInfoDlg;
+class TFileListCommand;
+class TLaunchCommand;
 class TPanelBar;
 class TPreferencesDlg;
 class TPrintCommand;
-class TReplaceCommand;
 class TPrintDlg;
+class TReplaceCommand;
 class TReplaceConfirmDlg;
 class TReplaceDlg;
 class TReplaceWizardDlg;
+class TSaveOpenCommand;
+class TSearchCommand;
 class TSearchDlg;
-class TSearchEngine;
 class TSearchWizardDlg;
+class TStatusLine;
+class TViewCommand;
 
 // How the process was started.
 struct TStartupOptions {
@@ -66,18 +65,23 @@ struct TStartupOptions {
 };
 
 // The program's main window. It owns, for the life of the process, the search parameters, the
-// result list, the search engine, the results document builder, the file list and the results
-// pane, and runs every command of the menus and the toolbar.
+// result list, the results document, the file list and the results pane; it lays out the
+// widgets, makes the menus and the toolbar, runs the start-up action and the closing, and hands
+// every command to the class of its family (search, views, save and open, launches, replace,
+// print). What the window does and shows is one TWindowState; the enabled and checked commands
+// are computed from it by TCommandRules.
 //
 // Everything runs on one thread. A search or the loading of a view runs inside the command that
-// started it and keeps the window alive through the engine's "process pending events" hook;
-// meanwhile BusyState is not idle, every command but Stop is disabled, the file list ignores
-// clicks and keys, and the window refuses to close.
-class TMainForm : public QMainWindow {
+// started it and keeps the window alive through the event pump; meanwhile the window is busy,
+// every command but Stop is disabled, the file list ignores clicks and keys, and the window
+// refuses to close.
+class TMainForm : public QMainWindow, public TCommandHost {
     Q_OBJECT
 
 public:
-    explicit TMainForm(TStartupOptions options, QWidget* parent = nullptr);
+    // Questions, dialogs, file choices and processes go to `user` (which must outlive the
+    // window) or, without one, to the desktop.
+    explicit TMainForm(TStartupOptions options, TUserInteraction* user = nullptr, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The window caption of an idle window: the product name and version.
@@ -86,27 +90,33 @@ public:
     // by New window.
     static std::string NewWindowArgument();
 
-    // Operations other parts of the window call.
-    void ShowStatus(const QString& text);
-    void UpdateCommands();
-    void UpdateViewButtons();
-    void UpdateSearchStatus();
-    void RunSearch();
-    void AddFileRow(TFileData& file);
-    void FindSelectedRow();
+    // TCommandHost
+    void ShowStatus(const QString& text) override;
+    void ShowInfo(const QString& caption, const QString& title, const QString& text) override;
+    void SetBusy(TWindowState::TBusy busy) override;
+    void UpdateCommands() override;
+    void FindSelectedRow() override;
+    TUserInteraction& User() override { return *Interaction; }
+
     void SetHorizontalSplit();
     void SetVerticalSplit();
 
-    // The objects of the process, for the window's parts and for tests.
+    // What the window does and shows.
+    const TWindowState& State() const { return Window; }
+    // The command families.
+    TSearchCommand& Searches() const { return *Searching; }
+    TViewCommand& Views() const { return *Viewing; }
+    TSaveOpenCommand& Saving() const { return *SavingOpening; }
+    TLaunchCommand& Launches() const { return *Launching; }
+    TFileListCommand& FileListCommands() const { return *FileListing; }
+
+    // The objects of the process, for tests.
     TSearchData& SearchData() { return Search; }
     TProgramData& ProgramData() { return Program; }
     TReplaceData& ReplaceData() { return Replace; }
-    TSearchStats& Stats() { return RunStats; }
     TFileList& Files() { return FileList; }
-    TSettingsStore& Settings() { return Store; }
     TProfile& DataINI() { return ParameterFile; }
     THTMLWin& HTMLWin() { return *Builder; }
-    TSearchEngine& Engine() { return *SearchEngine; }
     TFileListView& FileListBox() const { return *FileListView; }
     TFileListModel& FileListModel() const { return *ListModel; }
     THTMLViewer& HTMLWindow() const { return *Pane; }
@@ -115,114 +125,22 @@ public:
     QProgressBar& ProgressBar() const { return *Progress; }
     QSplitter& Splitter() const { return *SplitterBar; }
     QWidget& PanelMain() const { return *MainPanel; }
-    QMenu& PopupMenu() const { return *FilePopup; }
-    QMenu& PanePopupMenu() const { return *HTMLPopupMenu; }
     TInfoDlg& InfoDlg() const { return *Info; }
     TSearchDlg& SearchDlg() const { return *SearchDialog; }
     TSearchWizardDlg& SearchWizardDlg() const { return *SearchWizard; }
-    TPreferencesDlg& PreferencesDlg() const { return *Preferences; }
     TAboutBox& AboutBox() const { return *About; }
     // A menu item or toolbar button by its object name ("StartButton", "StartItem", ...).
     QAction* Command(const QString& name) const;
-
-    uint8_t LastFileView = 0;   // how the last single file was shown: 0 matches only, 1 whole file
-    int32_t CurrentMatch = -1;  // the current match of DisplayedFile, -1 none
-    uint8_t PaneContent = 0;    // 0 other, 1 one file, 2 all matches
-    uint8_t ViewChoice = 0;     // 0 none, 1 all matches, 2 matches in the selected file, 3 whole file
-    bool WindowHidden = false;
-    bool StopLoading = false;
 
     // The result of the command line's start-up action, once it has run (-1 before).
     int StartupResult() const { return StartupCode; }
     bool StartupDone() const { return StartupFinished; }
 
-    // Shows a dialog modally and returns its result. Tests replace it to answer dialogs.
-    std::function<int(QDialog& dialog)> ShowModal;
-    // Asks a Yes/No question; true for Yes. Tests replace it.
-    std::function<bool(const QString& caption, const QString& text)> AskYesNo;
-    // Starts a detached process; false when it could not be started. The program and its
-    // arguments are bytes, passed on unchanged (a file name need not be valid UTF-8). Tests
-    // replace it.
-    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> StartProcess;
-    // Opens the file at a path (bytes) with the program the desktop associates with it; false
-    // when that failed. Tests replace it.
-    std::function<bool(const std::string& path)> OpenWithAssociatedProgram;
-    // Asks for a folder (caption, folder offered first); empty when cancelled. Tests replace it.
-    std::function<QString(const QString& caption, const QString& start)> ChooseFolder;
-    // Asks for the file to save to, and for the parameter file to open; empty when cancelled.
-    // Tests replace them.
-    std::function<QString()> ChooseSaveFile;
-    std::function<QString()> ChooseOpenFile;
-    // Shows a message with OK (and Cancel where the message offers it). Tests replace it.
-    std::function<void(const QString& caption, const QString& text)> ShowMessage;
-
-    // Viewing.
-    void ShowSelectedFile(int mode);
-    void ViewAllMatches();
-    void GoToCurrentMatch();
-    void LaunchEditor(const std::string& path, int64_t line, int64_t column);
-    // Extracts a ZIP member into a folder the user picks; the extracted file's path, or empty.
-    std::string ExtractMemberToChosenFolder(const TFileData& file);
-    // The message for a file that could not be opened with its associated program.
-    static QString OpenFailureText(const std::string& path);
-    // The file types of the Save As and Open dialogs, in the platform's filter form.
-    static QStringList SaveFileTypes();
-    static QString OpenFileType();
-
 public slots:
-    // File
-    void OpenSearchClick();
-    void SaveSearchClick();
-    void PrintClick();
-    void PrintSetupClick();
-    void ExitClick();
-    // Edit
-    void HTMLWinCopyClick();
-    void SelectAllMenuItemClick();
-    // Search
-    void NewSearchClick();
-    void SearchAgainClick();
-    void StartClick();
     void StopClick();
     void ReplaceClick();
-    // View
-    void ViewAllClick();
-    void MatchesOnlyClick();
-    void WholeFileClick();
-    void PreviousFileClick();
-    void NextFileClick();
-    void PreviousMatchButton_Click();
-    void NextMatchButton_Click();
-    // Options
-    void PreferencesMenuItemClick();
-    void BeginnerClick();
-    void ExpertClick();
-    // Window
     void NewWindowClick();
-    void HorizontalSplitClick();
-    void VerticalSplitClick();
-    // Help
-    void HelpContentsClick();
-    void AboutClick();
 
-    // The file list.
-    void FileListBoxClick();
-    void FileListBoxKeyUp(int key);
-    void FileListBoxColumnClick(int column);
-    void PopupMenuPopup();
-    void PopupChangeViewClick(int style);
-    void ViewMatchesClick();
-    void ViewFileClick();
-    void PopupEditClick();
-    void PopupLaunchClick();
-    void PopupExtractClick();
-
-    // The results pane.
-    void HTMLWindowHotSpotClick(const QString& target);
-    void HTMLTitleClick();
-    void OpenInBrowserClick();
-    void HTMLPopupMenuPopup();
-    void EditMenuClick();
 signals:
     // The start-up action has run (whatever it did).
     void startupActionDone();
@@ -238,83 +156,62 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    using THandler = void (*)(TMainForm& form);
+
     void FormCreate();
+    void CreatePanes(QWidget* central);
+    void CreateCommandObjects();
+    // The window's objects for a command (once they all exist).
+    TWindowParts Parts();
+    // The handler of a menu item (which its toolbar button shares).
+    static THandler HandlerOf(std::string_view item);
     void CreateCommands();
     void CreateMenus();
     void CreateToolbar(QWidget* panel);
-    void CreatePopupMenu();
+    // The splitter in `orientation`, with `list` pixels for the file list.
+    void SetSplit(Qt::Orientation orientation, int list);
     void FormShow();
     void SplashTimerTimer();
     bool FormCloseQuery();
     void FormClose();
-    void ShowHintInStatus(const QString& hint);
-    void ShowInfo(const std::string& caption, const std::string& title, const std::string& text);
-    void SetBusyState(uint8_t state);
-    void SaveColumnWidths();
-    void LoadColumnWidths();
-    void ApplySplitChecks();
-    void ShowTaskIcon();
-    void HideTaskIcon();
-    int SelectedRowIndex() const;
-    void RebuildView();
-    void AskAndRunSearch(bool searchAgain);
-    void SelectFirstRowWhenNone();
-    // The selected row's file, or none; none while a long operation runs.
-    TFileData* SelectedFileWhenIdle();
-    void ShowNotExtracted();
-    void FocusFileList();
-    bool WriteExport(const std::string& path, std::string_view content);
-    QAction* MakeAction(const char* name, const QString& caption, const QString& statusTip,
-                        void (TMainForm::*handler)());
+    void SavePlacement();
+    QAction* MakeAction(const char* name, const QString& caption, const QString& statusTip, THandler handler,
+                        bool checkable);
 
     TStartupOptions Options;
+    std::unique_ptr<TUserInteraction> Desktop;
+    TUserInteraction* Interaction = nullptr;
     TSettingsStore Store;
     TReplaceData Replace;
     TSearchData Search;
     TProgramData Program;
     TSearchStats RunStats;
     TFileList FileList;
-    TQtShellInfo Shell;
-    // The engine makes a record for every file it looks at; only the records it keeps are
-    // described by the (much slower) desktop shell.
-    TNullShellInfo NoShell;
     TProfile ParameterFile;
     TPlacement Placement;
     TEventPump Pump;
-    std::unique_ptr<THTMLWin> Builder;
-    std::unique_ptr<TSearchEngine> SearchEngine;
-    std::unique_ptr<TPrintCommand> Printing;
-    std::unique_ptr<TFileSectionWriter> Viewer;
-    std::unique_ptr<TReplaceCommand> Replacing;
     // Repaints during a replace run but lets no user input through.
     TEventPump ReplacePump{20, true};
+    TWindowState Window;
+    std::unique_ptr<THTMLWin> Builder;
+    std::unique_ptr<TSearchCommand> Searching;
+    std::unique_ptr<TViewCommand> Viewing;
+    std::unique_ptr<TSaveOpenCommand> SavingOpening;
+    std::unique_ptr<TLaunchCommand> Launching;
+    std::unique_ptr<TFileListCommand> FileListing;
+    std::unique_ptr<TPrintCommand> Printing;
+    std::unique_ptr<TReplaceCommand> Replacing;
 
     TFileListModel* ListModel = nullptr;
     TFileListView* FileListView = nullptr;
     THTMLViewer* Pane = nullptr;
     TPanelBar* Details = nullptr;
-    TPanelBar* Status = nullptr;
+    TStatusLine* Status = nullptr;
     QProgressBar* Progress = nullptr;
     QSplitter* SplitterBar = nullptr;
     QWidget* MainPanel = nullptr;
-    QToolBar* Toolbar = nullptr;
-    QMenu* FilePopup = nullptr;
-    QMenu* PopupViewMenu = nullptr;
-    QActionGroup* PopupViewStyles = nullptr;
-    QAction* PopupSearchAgain = nullptr;
-    QAction* PopupReplace = nullptr;
-    QAction* PopupViewSeparator = nullptr;
-    QAction* PopupViewMatches = nullptr;
-    QAction* PopupViewFile = nullptr;
-    QAction* PopupExtract = nullptr;
-    QAction* PopupEdit = nullptr;
-    QMenu* HTMLPopupMenu = nullptr;
-    QAction* HTMLSelectAll = nullptr;
-    QAction* HTMLCopy = nullptr;
-    QAction* HTMLShowTitle = nullptr;
-    QAction* HTMLOpenInBrowser = nullptr;
     QTimer* SplashTimer = nullptr;
-    QSystemTrayIcon* TaskIcon = nullptr;
+    TTaskIcon TaskIcon{*this};
 
     TReplaceConfirmDlg* ReplaceConfirm = nullptr;
     TReplaceWizardDlg* ReplaceWizard = nullptr;
@@ -327,14 +224,7 @@ private:
     TPrintDlg* PrintDialog = nullptr;
     TInfoDlg* Info = nullptr;
 
-    // When the status line was last painted at once, and how often that may happen.
-    QElapsedTimer StatusPainted;
-    static constexpr int StatusRepaintMs = 50;
-    // When the search's progress was last shown, and how often that happens.
-    QElapsedTimer ProgressShown;
-    static constexpr int ProgressIntervalMs = 25;
-    bool PopupEnabled = true;
-    bool DocumentShownOnce = false;
+    bool WindowHidden = false;
     bool Shown = false;
     bool Closed = false;
     bool StartupFinished = false;

@@ -27,10 +27,16 @@
 #include "dialogs/TInfoDlg.h"
 #include "dialogs/TSearchDlg.h"
 #include "dialogs/TSearchWizardDlg.h"
+#include "mainwindow/TDesktopInteraction.h"
+#include "mainwindow/TFileListCommand.h"
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
 #include "mainwindow/TMainForm.h"
+#include "mainwindow/TLaunchCommand.h"
 #include "mainwindow/TPanelBar.h"
+#include "mainwindow/TSaveOpenCommand.h"
+#include "mainwindow/TSearchCommand.h"
+#include "mainwindow/TViewCommand.h"
 #include "model/TDateFormat.h"
 #include "model/TFileData.h"
 #include "model/TProfile.h"
@@ -251,7 +257,7 @@ private slots:
         form->ProgramData().ShowDlgOnStart = false;
         QString program;
         QStringList arguments;
-        form->StartProcess = [&](const std::string& p, const std::vector<std::string>& a) {
+        H.StartProcessWith = [&](const std::string& p, const std::vector<std::string>& a) {
             program = QString::fromStdString(p);
             for (const std::string& argument : a)
                 arguments << QString::fromStdString(argument);
@@ -458,14 +464,14 @@ private slots:
         // The stop arrives through the event loop, as a click would, at the first chance the
         // counting pass gives it.
         QTimer::singleShot(0, form.get(), [&] { form->StopClick(); });
-        form->StartClick();
+        form->Searches().Start();
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search terminated by user"));
         QCOMPARE(form->FileListModel().rowCount(), 0);
         QVERIFY(!progressed);
         QCOMPARE(form->ProgramData().BusyState, TProgramData::Idle);
 
         // Without a stop the count sets the progress bar's range and the search runs.
-        form->StartClick();
+        form->Searches().Start();
         QCOMPARE(form->ProgressBar().maximum(), 56);
         QCOMPARE(form->FileListModel().rowCount(), 55);
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
@@ -513,7 +519,7 @@ private slots:
         form->FileListBox().SelectRow(1);
         const char* names[] = {"large-icons", "small-icons", "list", "details"};
         for (int style = 0; style < 4; ++style) {
-            form->PopupChangeViewClick(style);
+            form->FileListCommands().ChangeListStyle(style);
             QCOMPARE(form->FileListBox().Style(), static_cast<TFileListView::ViewStyle>(style));
             QCOMPARE(form->FileListBox().SelectedRow(), 1);
             H.Snapshot(*form, (std::string("main-window-view-") + names[style]).c_str());
@@ -529,13 +535,13 @@ private slots:
         auto* edit = form->findChild<QAction*>("PopupEdit");
         auto* extract = form->findChild<QAction*>("PopupExtract");
         auto* again = form->findChild<QAction*>("PopupSearchAgain");
-        form->PopupMenuPopup();
+        form->FileListCommands().PrepareMenu();
         QVERIFY(!again->isEnabled());
         QVERIFY(!viewMatches->isVisible() && !edit->isVisible() && !extract->isVisible());
 
         H.Search(*form);
         form->FileListBox().SelectRow(1);
-        form->PopupMenuPopup();
+        form->FileListCommands().PrepareMenu();
         QVERIFY(again->isEnabled());
         QCOMPARE(viewMatches->text(), QStringLiteral("View matches in b.txt"));
         QCOMPARE(form->findChild<QAction*>("PopupViewFile")->text(), QStringLiteral("View b.txt"));
@@ -550,7 +556,7 @@ private slots:
         H.Start(*form);
         int asked = 0;
         bool answer = false;
-        form->AskYesNo = [&](const QString& caption, const QString& text) {
+        H.AskYesNoWith = [&](const QString& caption, const QString& text) {
             ++asked;
             [&] {
                 QCOMPARE(caption, QStringLiteral("Confirm"));
@@ -569,7 +575,7 @@ private slots:
         auto second = H.MakeForm();
         second->ProgramData().ExpertMode = true;
         H.Start(*second);
-        second->AskYesNo = [&](const QString&, const QString&) {
+        H.AskYesNoWith = [&](const QString&, const QString&) {
             ++asked;
             return false;
         };
@@ -595,7 +601,7 @@ private slots:
     {
         auto form = PlainForm();
         PressEnterInNextModal();
-        QVERIFY(form->AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?")));
+        QVERIFY(form->User().AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?")));
     }
 
     // Captions are the windows' own texts: the desktop learns the program's name from its entry.
@@ -614,7 +620,7 @@ private slots:
 
     void fileTypesListEachPatternOnceInBothCases()
     {
-        const QStringList types = TMainForm::SaveFileTypes() << TMainForm::OpenFileType();
+        const QStringList types = TDesktopInteraction::SaveFileTypes() << TDesktopInteraction::OpenFileType();
         const QStringList extensions = {"par", "csv", "htm", "txt", "par"};
         QCOMPARE(types.size(), extensions.size());
         for (int i = 0; i < types.size(); ++i) {
@@ -653,7 +659,7 @@ private slots:
             shownAt = form->AboutBox().frameGeometry();
             form->AboutBox().reject();
         });
-        form->ShowModal(form->AboutBox());
+        form->User().ShowModal(form->AboutBox());
         QVERIFY(!shownAt.isNull());
         QVERIFY2((shownAt.center() - expected).manhattanLength() <= 4,
                  qPrintable(QStringLiteral("centre %1,%2 instead of %3,%4").arg(shownAt.center().x()).arg(shownAt.center().y()).arg(expected.x()).arg(expected.y())));
@@ -795,12 +801,12 @@ private slots:
         QVERIFY(form->Command("BeginnerItem")->isChecked());
         QVERIFY(!form->Command("ExpertItem")->isChecked());
         // Search... opens the assistant in beginner mode and the dialog in expert mode.
-        form->NewSearchClick();
+        form->Searches().NewSearchClick();
         form->Command("ExpertItem")->trigger();
-        form->NewSearchClick();
+        form->Searches().NewSearchClick();
         QCOMPARE(H.Shown, (QStringList{"TSearchWizardDlg", "TSearchDlg"}));
         QVERIFY(!form->SearchData().SearchAgain);
-        form->SearchAgainClick();
+        form->Searches().SearchAgainClick();
         QVERIFY(form->SearchData().SearchAgain);
     }
 

@@ -9,10 +9,16 @@
 #include <memory>
 
 #include "dialogs/TInfoDlg.h"
+#include "mainwindow/TDesktopInteraction.h"
+#include "mainwindow/TFileListCommand.h"
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
 #include "mainwindow/TMainForm.h"
+#include "mainwindow/TLaunchCommand.h"
 #include "mainwindow/TPanelBar.h"
+#include "mainwindow/TSaveOpenCommand.h"
+#include "mainwindow/TSearchCommand.h"
+#include "mainwindow/TViewCommand.h"
 #include "model/TFileData.h"
 #include "model/TProfile.h"
 #include "replace/TReplaceData.h"
@@ -93,8 +99,8 @@ private slots:
         Form->Command("MatchesOnlyButton")->trigger();
         QCOMPARE(Caption(), QStringLiteral("a.txt (Matches only)"));
         QCOMPARE(Form->FileListBox().SelectedRow(), 0);
-        QCOMPARE(Form->ViewChoice, 2);
-        QCOMPARE(Form->PaneContent, 1);
+        QCOMPARE(Form->State().View, TWindowState::TViewChoice::MatchesInFile);
+        QCOMPARE(Form->State().Pane, TWindowState::TPaneContent::OneFile);
         QVERIFY(Form->Command("MatchesOnlyButton")->isChecked());
         QVERIFY(!Form->Command("ViewAllButton")->isChecked());
         QVERIFY(PaneText().contains(QStringLiteral("line 5 needle")));
@@ -105,10 +111,10 @@ private slots:
         // The whole file: every line, scrolled to the first match, match stepping on.
         Form->Command("WholeFileItem")->trigger();
         QCOMPARE(Caption(), QStringLiteral("a.txt (Whole file)"));
-        QCOMPARE(Form->ViewChoice, 3);
+        QCOMPARE(Form->State().View, TWindowState::TViewChoice::WholeFile);
         QVERIFY(Form->Command("WholeFileItem")->isChecked());
         QVERIFY(PaneText().contains(QStringLiteral("line 12")));
-        QCOMPARE(Form->CurrentMatch, 0);
+        QCOMPARE(Form->State().CurrentMatch, 0);
         QVERIFY(H.Enabled(*Form, "NextMatchButton"));
         QVERIFY(!H.Enabled(*Form, "PreviousMatchButton"));
         H.Snapshot(*Form, "view-whole-file");
@@ -116,8 +122,8 @@ private slots:
         // All matches: no row selected afterwards, the summary as subtitle.
         Form->Command("ViewAllButton")->trigger();
         QCOMPARE(Caption(), QStringLiteral("All matches in all files"));
-        QCOMPARE(Form->ViewChoice, 1);
-        QCOMPARE(Form->PaneContent, 2);
+        QCOMPARE(Form->State().View, TWindowState::TViewChoice::AllMatches);
+        QCOMPARE(Form->State().Pane, TWindowState::TPaneContent::AllMatches);
         QCOMPARE(Form->FileListBox().SelectedRow(), -1);
         QVERIFY(Form->ProgramData().SelectedItem == nullptr);
         QVERIFY(PaneText().contains(QStringLiteral("one needle here")));
@@ -127,9 +133,9 @@ private slots:
 
         // After all matches, a click on a row shows it matches-only.
         Form->FileListBox().SelectRow(1);
-        Form->FileListBoxClick();
+        Form->Views().SelectionClicked();
         QCOMPARE(Caption(), QStringLiteral("b.txt (Matches only)"));
-        QCOMPARE(Form->ViewChoice, 2);
+        QCOMPARE(Form->State().View, TWindowState::TViewChoice::MatchesInFile);
     }
 
     void matchWindowSetsTheContextAroundMatches_data()
@@ -156,7 +162,7 @@ private slots:
         Form->ProgramData().MatchWindow = 2;
         Form->Command("MatchesOnlyButton")->trigger();
         // The link sets the match window and shows the current view again.
-        Form->HTMLWindowHotSpotClick(link);
+        Form->Views().LinkClicked(link);
         QCOMPARE(Form->ProgramData().MatchWindow, window);
         QCOMPARE(Caption(), QStringLiteral("a.txt (Matches only)"));
         const QString text = PaneText() + QLatin1Char('\n');
@@ -187,13 +193,13 @@ private slots:
                           &options.WordWrap,    &options.FixedFont, &options.MatchesOnly};
         const bool before = *fields[option];
         const std::string documentBefore = Form->HTMLWin().DocumentFileName();
-        Form->HTMLWindowHotSpotClick(link);
+        Form->Views().LinkClicked(link);
         QCOMPARE(*fields[option], !before);
         // The all-matches view was written again.
-        QCOMPARE(Form->PaneContent, 2);
+        QCOMPARE(Form->State().Pane, TWindowState::TPaneContent::AllMatches);
         QVERIFY(Form->HTMLWin().DocumentFileName() != documentBefore);
         // Case matters: nothing happens for another spelling.
-        Form->HTMLWindowHotSpotClick(link.toLower());
+        Form->Views().LinkClicked(link.toLower());
         QCOMPARE(*fields[option], !before);
     }
 
@@ -203,10 +209,10 @@ private slots:
         Form->Command("ViewAllButton")->trigger();
         const bool before = Form->HTMLWin().Options.TitleAndMenu;
         QVERIFY(PaneText().contains(QStringLiteral("Quarnel Search Results")) == before);
-        Form->HTMLTitleClick();
+        Form->Views().TitleClick();
         QCOMPARE(Form->HTMLWin().Options.TitleAndMenu, !before);
         QVERIFY(PaneText().contains(QStringLiteral("Quarnel Search Results")) == !before);
-        Form->HTMLPopupMenuPopup();
+        Form->Views().PreparePaneMenu();
         QCOMPARE(Form->findChild<QAction*>("HTMLShowTitle")->isChecked(), !before);
     }
 
@@ -219,25 +225,25 @@ private slots:
         H.WriteFile(odd, "x\n");
         for (const QString& path : {H.TreePath() + "/a.txt", odd}) {
             H.Started.clear();
-            Form->HTMLWindowHotSpotClick(
+            Form->Views().LinkClicked(
                 QString::fromStdString(THTMLLink::OpenFileLink(path.toStdString(), 20, 9)));
             QCOMPARE(H.Started, QStringList{"myeditor|+20:9|" + path + "|--search=needle"});
         }
         // A copy the search extracted from an archive is not offered for editing.
         H.Started.clear();
-        Form->LaunchEditor("/tmp/x/~quarnel.t/member.txt", 3, 1);
+        Form->Launches().LaunchEditor("/tmp/x/~quarnel.t/member.txt", 3, 1);
         QVERIFY(H.Started.isEmpty());
         QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The file being viewed is in a ZIP archive..."));
 
         // Edit from the file list: the selected file at its first match.
         Select(0);
-        Form->PopupEditClick();
+        Form->Launches().EditClick();
         QCOMPARE(H.Started, QStringList{"myeditor|+5:8|" + H.TreePath() + "/a.txt|--search=needle"});
 
         // An editor that cannot be started says so.
-        Form->StartProcess = [](const std::string&, const std::vector<std::string>&) { return false; };
-        Form->PopupEditClick();
+        H.StartProcessWith = [](const std::string&, const std::vector<std::string>&) { return false; };
+        Form->Launches().EditClick();
         QCOMPARE(H.Shown, (QStringList{"TInfoDlg", "TInfoDlg"}));
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
     }
@@ -269,12 +275,12 @@ private slots:
         QAbstractItemView* list = Form->FileListBox().CurrentView();
         list->setFocus();
         int started = 0;
-        Form->StartProcess = [&](const std::string&, const std::vector<std::string>&) {
+        H.StartProcessWith = [&](const std::string&, const std::vector<std::string>&) {
             ++started;
             return editorStarts;
         };
         // Dialogs are shown for real and closed with the Enter key, as a person would.
-        Form->ShowModal = [this](QDialog& dialog) {
+        H.ShowModalWith = [this](QDialog& dialog) {
             H.Shown << dialog.metaObject()->className();
             WhenModal(&dialog, [&dialog] { QTest::keyPress(&dialog, Qt::Key_Return); });
             return dialog.exec();
@@ -283,10 +289,10 @@ private slots:
         if (pressedIn == "list") {
             QTest::keyPress(list, Qt::Key_Return);
         } else if (pressedIn == "dialog") {
-            Form->ShowModal(Form->InfoDlg());
+            Form->User().ShowModal(Form->InfoDlg());
         } else {
-            QMenu& menu = Form->PopupMenu();
-            Form->PopupMenuPopup();
+            QMenu& menu = Form->FileListCommands().Menu();
+            Form->FileListCommands().PrepareMenu();
             menu.popup(Form->mapToGlobal(QPoint(40, 80)));
             QTRY_VERIFY(menu.isVisible());
             menu.setActiveAction(Form->findChild<QAction*>("PopupViewFile"));
@@ -318,22 +324,22 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin) + ":" + path);
         Form = H.MakeForm();
-        Form->StartProcess = TProcessLauncher::StartDetached;
-        Form->OpenWithAssociatedProgram = TProcessLauncher::OpenWithDesktop;
+        H.StartProcessWith = TProcessLauncher::StartDetached;
+        H.OpenWith = TProcessLauncher::OpenWithDesktop;
         H.Start(*Form);
         H.Search(*Form);
         QCOMPARE(Form->Files().Count(), std::size_t{1});
         Select(0);
         QCOMPARE(Form->ProgramData().EditorCommand, std::string("xdg-open $f"));
-        Form->PopupEditClick();
-        Form->PopupLaunchClick();
+        Form->Launches().EditClick();
+        Form->Launches().LaunchClick();
         const QByteArray expected = QByteArray::fromStdString(tree + "/" + name + "\n");
         QTRY_COMPARE(ReadAll(got), expected + expected);
         QVERIFY(H.Shown.isEmpty());
 
         // A program that is not there is reported, not taken for started.
         Form->ProgramData().EditorCommand = "/no/such/editor $f";
-        Form->PopupEditClick();
+        Form->Launches().EditClick();
         QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The editor could not be started"));
         qputenv("PATH", path);
@@ -435,30 +441,47 @@ private slots:
         QCOMPARE(Form->FileListBox().SelectedRow(), 2);
         QVERIFY(!H.Enabled(*Form, "NextFileButton"));
         // At the last row it shows the last row again.
-        Form->NextFileClick();
+        Form->Views().NextFileClick();
         QCOMPARE(Form->FileListBox().SelectedRow(), 2);
-        Form->PreviousFileClick();
-        Form->PreviousFileClick();
+        Form->Views().PreviousFileClick();
+        Form->Views().PreviousFileClick();
         QCOMPARE(Form->FileListBox().SelectedRow(), 0);
-        Form->PreviousFileClick();
+        Form->Views().PreviousFileClick();
         QCOMPARE(Form->FileListBox().SelectedRow(), 0);
 
         // Whole file of c.txt: three matches; stepping stops at both ends.
         Select(2);
         Form->Command("WholeFileButton")->trigger();
-        QCOMPARE(Form->CurrentMatch, 0);
-        Form->PreviousMatchButton_Click();
-        QCOMPARE(Form->CurrentMatch, 0);
+        QCOMPARE(Form->State().CurrentMatch, 0);
+        Form->Views().PreviousMatchClick();
+        QCOMPARE(Form->State().CurrentMatch, 0);
         Form->Command("NextMatchButton")->trigger();
         Form->Command("NextMatchButton")->trigger();
-        QCOMPARE(Form->CurrentMatch, 2);
+        QCOMPARE(Form->State().CurrentMatch, 2);
         QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
         QVERIFY(H.Enabled(*Form, "PreviousMatchItem"));
-        Form->NextMatchButton_Click();
-        QCOMPARE(Form->CurrentMatch, 2);
+        Form->Views().NextMatchClick();
+        QCOMPARE(Form->State().CurrentMatch, 2);
         // Files shown whole stay whole when stepping.
-        Form->PreviousFileClick();
+        Form->Views().PreviousFileClick();
         QCOMPARE(Caption(), QStringLiteral("b.txt (Whole file)"));
+    }
+
+    // Match stepping follows what the pane shows, not the caption: a file whose name reads like
+    // a whole-file caption, shown matches only, has no match to step to.
+    void matchSteppingIgnoresAFileNameThatLooksLikeACaption()
+    {
+        H.WriteFile(H.TreePath() + "/x (Whole file).txt", "needle\nneedle\n");
+        Form = H.MakeForm();
+        H.Start(*Form);
+        H.Search(*Form);
+        Select(0);
+        Form->Command("MatchesOnlyButton")->trigger();
+        QCOMPARE(Caption(), QStringLiteral("x (Whole file).txt (Matches only)"));
+        QVERIFY(!H.Enabled(*Form, "NextMatchButton"));
+        QVERIFY(!H.Enabled(*Form, "NextMatchItem"));
+        Form->Command("WholeFileButton")->trigger();
+        QVERIFY(H.Enabled(*Form, "NextMatchButton"));
     }
 
     void zipMembersAreViewedExtractedAndNotEdited()
@@ -474,24 +497,24 @@ private slots:
         QVERIFY(PaneText().contains(QStringLiteral("the needle inside")));
         QVERIFY(PaneText().contains(QStringLiteral("first")));
 
-        Form->PopupMenuPopup();
+        Form->FileListCommands().PrepareMenu();
         QCOMPARE(Form->findChild<QAction*>("PopupExtract")->text(), QStringLiteral("Extract inner.txt from ZIP..."));
         QVERIFY(!Form->findChild<QAction*>("PopupEdit")->isVisible());
 
         // Extract: a cancelled folder choice, then a folder, then the same folder again (No).
-        Form->PopupExtractClick();
+        Form->Launches().ExtractClick();
         QCOMPARE(H.Messages, QStringList{"Error: An error occured: The file was not extracted."});
         const QString target = H.TreePath() + "/out";
         QDir().mkpath(target);
-        Form->ChooseFolder = [&](const QString& caption, const QString&) {
+        H.ChooseFolderWith = [&](const QString& caption, const QString&) {
             [&] { QCOMPARE(caption, QStringLiteral("Unzip To")); }();
             return target;
         };
-        Form->PopupExtractClick();
+        Form->Launches().ExtractClick();
         QCOMPARE(ReadAll(target + "/inner.txt"), QByteArray("first\nthe needle inside\nlast\n"));
         QCOMPARE(H.Messages.size(), 1);
         H.Answer = false;
-        Form->PopupExtractClick();
+        Form->Launches().ExtractClick();
         QCOMPARE(H.Questions.size(), 1);
         QCOMPARE(H.Messages.size(), 2);
     }
@@ -519,7 +542,7 @@ private slots:
         QCOMPARE(H.RowNames(*Form), (QStringList{"a.txt", "c.txt", "b.txt"}));
         Form->Command("ViewAllButton")->trigger();
         const QString path = H.TreePath() + "/" + name;
-        Form->ChooseSaveFile = [&] { return path; };
+        H.ChooseSaveFileWith = [&] { return path; };
         Form->Command("SaveSearchButton")->trigger();
         const QByteArray written = ReadAll(path);
         if (kind == "none") {
@@ -555,16 +578,16 @@ private slots:
         Form = H.MakeForm();
         H.Start(*Form);
         const QString csv = H.TreePath() + "/empty.csv";
-        Form->ChooseSaveFile = [&] { return csv; };
-        Form->SaveSearchClick();
+        H.ChooseSaveFileWith = [&] { return csv; };
+        Form->Saving().SaveClick();
         QCOMPARE(ReadAll(csv), QByteArray("Filename,T/B,File type,Folder,Matches,Size,Date\n"));
         const QString txt = H.TreePath() + "/empty.txt";
-        Form->ChooseSaveFile = [&] { return txt; };
-        Form->SaveSearchClick();
+        H.ChooseSaveFileWith = [&] { return txt; };
+        Form->Saving().SaveClick();
         QCOMPARE(ReadAll(txt), QByteArray("\n"));
         // A copy into a folder that does not exist fails with the message, and writes nothing.
-        Form->ChooseSaveFile = [&] { return H.TreePath() + "/missing/page.htm"; };
-        Form->SaveSearchClick();
+        H.ChooseSaveFileWith = [&] { return H.TreePath() + "/missing/page.htm"; };
+        Form->Saving().SaveClick();
         QCOMPARE(H.Messages.size(), 1);
         QVERIFY(H.Messages.front().startsWith(QStringLiteral("Save failed: An error occured when trying to save")));
     }
@@ -582,7 +605,7 @@ private slots:
             stored.SaveToProfile(profile);
         }
         const QByteArray before = ReadAll(path);
-        Form->ChooseOpenFile = [&] { return path; };
+        H.ChooseOpenFileWith = [&] { return path; };
         Form->Command("OpenSearchButton")->trigger();
         QCOMPARE(Form->SearchData().SearchString, std::string("from the file"));
         QCOMPARE(Form->DataINI().FileName, path.toStdString());
@@ -609,7 +632,7 @@ private slots:
         QVERIFY(ReadAll(H.TreePath() + "/a.txt").contains("line 20 pin\n"));
         QCOMPARE(Caption(), QStringLiteral("Replace results"));
         QCOMPARE(Form->StatusBar().PanelText(0), QStringLiteral("Replace complete."));
-        QCOMPARE(Form->PaneContent, 0);
+        QCOMPARE(Form->State().Pane, TWindowState::TPaneContent::Other);
         QVERIFY(PaneText().contains(QStringLiteral("c.txt")));
         H.Snapshot(*Form, "replace-report");
         // The rewritten files changed after the search: a second run refuses them.
@@ -622,15 +645,15 @@ private slots:
     {
         StartAndSearch();
         Select(1);
-        Form->PopupLaunchClick();
+        Form->Launches().LaunchClick();
         QCOMPARE(H.Opened, QStringList{H.TreePath() + "/b.txt"});
-        Form->OpenWithAssociatedProgram = [](const std::string&) { return false; };
-        Form->PopupLaunchClick();
+        H.OpenWith = [](const std::string&) { return false; };
+        Form->Launches().LaunchClick();
         QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
         QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("Execution Error"));
-        QCOMPARE(TMainForm::OpenFailureText((H.TreePath() + "/gone.txt").toStdString()),
+        QCOMPARE(TLaunchCommand::OpenFailureText((H.TreePath() + "/gone.txt").toStdString()),
                  QStringLiteral("The specified file was not found."));
-        QCOMPARE(TMainForm::OpenFailureText((H.TreePath() + "/no/such/x.txt").toStdString()),
+        QCOMPARE(TLaunchCommand::OpenFailureText((H.TreePath() + "/no/such/x.txt").toStdString()),
                  QStringLiteral("The specified path was not found."));
     }
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 // What the main window's tests share: a private configuration folder and file tree per test, a
-// window whose dialogs, questions and processes are answered by the test, and small helpers.
+// window whose dialogs, questions and processes are answered by the test (the harness is the
+// window's user), and small helpers.
 
 #include <QAction>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +19,14 @@
 #include <zlib.h>
 
 #include "mainwindow/TFileListModel.h"
+#include "mainwindow/TSearchCommand.h"
 #include "mainwindow/TMainForm.h"
+#include "mainwindow/TUserInteraction.h"
 #include "model/TSearchData.h"
 #include "platform/TPlatformDates.h"
 #include "presentation/TFileListColumns.h"
 
-class TMainFormHarness {
+class TMainFormHarness : public TUserInteraction {
 public:
     std::unique_ptr<QTemporaryDir> Config;
     std::unique_ptr<QTemporaryDir> Tree;
@@ -38,6 +42,54 @@ public:
     QStringList Opened;
     // Messages shown with ShowMessage, as "caption: text".
     QStringList Messages;
+    // A test that answers a call itself sets its function; unset, the call is recorded above and
+    // answered as the fields above say (no folder, no file is chosen).
+    std::function<int(QDialog& dialog)> ShowModalWith;
+    std::function<bool(const QString& caption, const QString& text)> AskYesNoWith;
+    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> StartProcessWith;
+    std::function<bool(const std::string& path)> OpenWith;
+    std::function<QString(const QString& caption, const QString& start)> ChooseFolderWith;
+    std::function<QString()> ChooseSaveFileWith;
+    std::function<QString()> ChooseOpenFileWith;
+
+    int ShowModal(QDialog& dialog) override
+    {
+        if (ShowModalWith)
+            return ShowModalWith(dialog);
+        Shown << dialog.metaObject()->className();
+        return DialogAnswer;
+    }
+    bool AskYesNo(const QString& caption, const QString& text) override
+    {
+        if (AskYesNoWith)
+            return AskYesNoWith(caption, text);
+        Questions << caption + ": " + text;
+        return Answer;
+    }
+    void ShowMessage(const QString& caption, const QString& text) override { Messages << caption + ": " + text; }
+    QString ChooseFolder(const QString& caption, const QString& start) override
+    {
+        return ChooseFolderWith ? ChooseFolderWith(caption, start) : QString();
+    }
+    QString ChooseSaveFile() override { return ChooseSaveFileWith ? ChooseSaveFileWith() : QString(); }
+    QString ChooseOpenFile() override { return ChooseOpenFileWith ? ChooseOpenFileWith() : QString(); }
+    bool StartProcess(const std::string& program, const std::vector<std::string>& arguments) override
+    {
+        if (StartProcessWith)
+            return StartProcessWith(program, arguments);
+        QStringList line{QString::fromStdString(program)};
+        for (const std::string& argument : arguments)
+            line << QString::fromStdString(argument);
+        Started << line.join(QLatin1Char('|'));
+        return true;
+    }
+    bool OpenWithAssociatedProgram(const std::string& path) override
+    {
+        if (OpenWith)
+            return OpenWith(path);
+        Opened << QString::fromStdString(path);
+        return true;
+    }
 
     // A fresh configuration folder (XDG_CONFIG_HOME) and tree; dates in the en_GB format.
     bool Reset()
@@ -52,6 +104,13 @@ public:
         Messages.clear();
         DialogAnswer = 0;
         Answer = true;
+        ShowModalWith = nullptr;
+        AskYesNoWith = nullptr;
+        StartProcessWith = nullptr;
+        OpenWith = nullptr;
+        ChooseFolderWith = nullptr;
+        ChooseSaveFileWith = nullptr;
+        ChooseOpenFileWith = nullptr;
         TPlatformDates::InstallProgramDateFormat(QLocale(QStringLiteral("en_GB")));
         return Config->isValid() && Tree->isValid();
     }
@@ -117,28 +176,7 @@ public:
         options.NewWindowStart = newWindowStart;
         options.ProgramFolder = (TreePath() + "/program").toStdString();
         options.CurrentFolder = TreePath().toStdString();
-        auto form = std::make_unique<TMainForm>(std::move(options));
-        form->ShowModal = [this](QDialog& dialog) {
-            Shown << dialog.metaObject()->className();
-            return DialogAnswer;
-        };
-        form->AskYesNo = [this](const QString& caption, const QString& text) {
-            Questions << caption + ": " + text;
-            return Answer;
-        };
-        form->StartProcess = [this](const std::string& program, const std::vector<std::string>& arguments) {
-            QStringList line{QString::fromStdString(program)};
-            for (const std::string& argument : arguments)
-                line << QString::fromStdString(argument);
-            Started << line.join(QLatin1Char('|'));
-            return true;
-        };
-        form->OpenWithAssociatedProgram = [this](const std::string& path) {
-            Opened << QString::fromStdString(path);
-            return true;
-        };
-        form->ShowMessage = [this](const QString& caption, const QString& text) { Messages << caption + ": " + text; };
-        form->ChooseFolder = [](const QString&, const QString&) { return QString(); };
+        auto form = std::make_unique<TMainForm>(std::move(options), this);
         if (quiet) {
             form->ProgramData().ExpertMode = true;
             form->ProgramData().ShowDlgOnStart = false;
@@ -163,7 +201,7 @@ public:
         data.SetFolders("\"" + TreePath().toStdString() + "\"");
         data.RecurseSubdirs = recurse;
         data.CountFilesFirst = false;
-        form.StartClick();
+        form.Searches().Start();
     }
 
     static QStringList RowNames(TMainForm& form)

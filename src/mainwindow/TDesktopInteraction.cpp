@@ -1,0 +1,80 @@
+#include "mainwindow/TDesktopInteraction.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/TDialogPlacement.h"
+#include "platform/TProcessLauncher.h"
+
+QStringList TDesktopInteraction::SaveFileTypes()
+{
+    // One pattern list per type, in both letter cases: the file dialog compares names exactly.
+    return {QStringLiteral("Search parameters (*.par *.PAR)"), QStringLiteral("Matching file list (*.csv *.CSV)"),
+            QStringLiteral("Results in HTML  (*.htm *.HTM)"), QStringLiteral("Results in plain text (*.TXT *.txt)")};
+}
+
+QString TDesktopInteraction::OpenFileType()
+{
+    return QStringLiteral("Search parameters (*.PAR *.par)");
+}
+
+int TDesktopInteraction::ShowModal(QDialog& dialog)
+{
+    TDialogPlacement::CentreOn(dialog, Window);
+    return dialog.exec();
+}
+
+bool TDesktopInteraction::AskYesNo(const QString& caption, const QString& text)
+{
+    // Enter answers Yes, as the questions of the desktop the program comes from do.
+    return QMessageBox::question(Window, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+           QMessageBox::Yes;
+}
+
+void TDesktopInteraction::ShowMessage(const QString& caption, const QString& text)
+{
+    QMessageBox::warning(Window, caption, text);
+}
+
+QString TDesktopInteraction::ChooseFolder(const QString& caption, const QString& start)
+{
+    return QFileDialog::getExistingDirectory(Window, caption, start);
+}
+
+QString TDesktopInteraction::ChooseSaveFile()
+{
+    static const QStringList filters = SaveFileTypes();
+    static const QStringList suffixes = {"par", "csv", "htm", "txt"};
+    QFileDialog dialog(Window, QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixes.front());
+    // A name typed without an extension takes the one of the chosen file type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(suffixes.value(static_cast<int>(filters.indexOf(filter)), suffixes.front()));
+    });
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                    : QString();
+}
+
+QString TDesktopInteraction::ChooseOpenFile()
+{
+    QFileDialog dialog(Window, QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(OpenFileType());
+    dialog.setDefaultSuffix(QStringLiteral("par"));
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                    : QString();
+}
+
+bool TDesktopInteraction::StartProcess(const std::string& program, const std::vector<std::string>& arguments)
+{
+    return TProcessLauncher::StartDetached(program, arguments);
+}
+
+bool TDesktopInteraction::OpenWithAssociatedProgram(const std::string& path)
+{
+    return TProcessLauncher::OpenWithDesktop(path);
+}
