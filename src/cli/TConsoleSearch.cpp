@@ -6,9 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/TLineScanner.h"
 #include "engine/TOpenFile.h"
-#include "engine/TRep.h"
+#include "engine/TCriteriaCheck.h"
 #include "engine/TSearchEngine.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -190,9 +189,13 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     }
 
     // A pattern that does not compile would find nothing in every file: say so instead.
-    if (const int32_t code = TLineScanner(data).PatternErrorCode(); code != 0) {
-        Err << "quarnel: " << TRep::ErrorText(code) << ": " << data.SearchString << "\n";
-        return Failed;
+    // Of the criteria's faults the console refuses only this one: an empty search text (which
+    // matches every line) or an empty list keeps meaning what it always has to a script.
+    for (const TCriteriaCheck::TFault& fault : TCriteriaCheck::Faults(TCriteriaCheck::TEntries::Of(data))) {
+        if (fault.Reason == TCriteriaCheck::TReason::InvalidPattern) {
+            Err << "quarnel: " << fault.PatternErrorText() << ": " << data.SearchString << "\n";
+            return Failed;
+        }
     }
 
     TFileList results;
