@@ -6,21 +6,22 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/TOpenFile.h"
 #include "engine/TCriteriaCheck.h"
+#include "engine/TOpenFile.h"
 #include "engine/TSearchEngine.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
+#include "model/TPathText.h"
 #include "model/TProfile.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
+#include "model/TTextDecoder.h"
 #include "presentation/TFileListCsv.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ std::vector<std::pair<TLinePlace, std::string>> MatchedLines(const TFileData& re
 
 std::string DisplayPath(const TFileData& record)
 {
-    return record.InZip ? record.ZipName + "/" + record.FileName : record.FullPath;
+    return record.InZip ? TPathText::Join(record.ZipName, record.FileName) : record.FullPath;
 }
 
 } // namespace

@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 #include "dialogs/TAboutBox.h"
+#include "dialogs/TDialogText.h"
 #include "dialogs/TDirPickDlg.h"
 #include "dialogs/TInfoDlg.h"
 #include "dialogs/TInfoMessage.h"
@@ -48,6 +49,7 @@
 #include "model/TAtomicFile.h"
 #include "model/TConfigFolder.h"
 #include "model/TDateTime.h"
+#include "model/TPathText.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
 #include "platform/TDialogPlacement.h"
@@ -62,31 +64,8 @@
 #include "presentation/TViewNavigation.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
-
-QString FromBytes(const std::string& bytes)
-{
-    const std::string utf8 = TTextDecoder::ToUtf8(bytes);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string ToBytes(const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
-
-// The folder dialog speaks QString, which cannot hold every byte of a file name: a folder chosen
-// at or below the one it offered keeps the bytes of the offered folder.
-std::string ChosenFolderBytes(const QString& chosen, const std::string& offered)
-{
-    const QString offeredText = QFile::decodeName(QByteArray::fromStdString(offered));
-    if (!offered.empty() && (chosen == offeredText || chosen.startsWith(offeredText + QLatin1Char('/'))))
-        return offered + QFile::encodeName(chosen.mid(offeredText.size())).toStdString();
-    return QFile::encodeName(chosen).toStdString();
-}
 
 constexpr int ProgressBarWidth = 150;
 constexpr int SplitterWidth = 3;
@@ -186,8 +165,8 @@ void TMainForm::FormCreate()
     Program.LoadSettings(Store);
 
     Program.ProgramFolder = Options.ProgramFolder;
-    Program.HelpFile = Options.ProgramFolder + "/help";
-    ParameterFile.FileName = TSettingsStore::ConfigFolder() + "/default.par";
+    Program.HelpFile = TPathText::Join(Options.ProgramFolder, "help");
+    ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.LoadFromProfile(ParameterFile);
 
     // The widgets. The results pane exists before the builder, which loads into it.
@@ -542,7 +521,7 @@ void TMainForm::CreateToolbar(QWidget* panel)
          QStyle::SP_DialogHelpButton, false, false},
     };
 
-    const QString programFolder = QFile::decodeName(QByteArray::fromStdString(Options.ProgramFolder));
+    const QString programFolder = TDialogText::ShowPath(Options.ProgramFolder);
     Toolbar = new QToolBar(panel);
     Toolbar->setObjectName(QStringLiteral("Toolbar"));
     Toolbar->setMovable(false);
@@ -751,7 +730,7 @@ void TMainForm::FormClose()
     // Parameter files only ever change on Save As: the one loaded from the command line is left
     // alone, and the last parameters go to the per-user default file.
     TConfigFolder::MakePrivate(TSettingsStore::ConfigFolder());
-    ParameterFile.FileName = TSettingsStore::ConfigFolder() + "/default.par";
+    ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.SaveToProfile(ParameterFile);
     SearchWizard->SaveFilespecChoices(Store);
     SearchDialog->SaveHistory(Store);
@@ -829,7 +808,7 @@ void TMainForm::ShowStatus(const QString& text)
 
 void TMainForm::ShowInfo(const std::string& caption, const std::string& title, const std::string& text)
 {
-    Info->SetTexts(FromBytes(caption), FromBytes(title), FromBytes(text));
+    Info->SetTexts(TDialogText::Show(caption), TDialogText::Show(title), TDialogText::Show(text));
     ShowModal(*Info);
 }
 
@@ -939,7 +918,7 @@ void TMainForm::RunSearch()
 
     Builder->ClearView();
     Builder->BeginDocument();
-    const QString criteria = FromBytes(TSearchSummary::Criteria(Search));
+    const QString criteria = TDialogText::Show(TSearchSummary::Criteria(Search));
     Details->SetPanelText(0, criteria);
     Details->SetPanelText(1, QString());
     PopupEnabled = false;
@@ -966,8 +945,8 @@ void TMainForm::RunSearch()
     Program.DisplayedFile = nullptr;
     UpdateSearchStatus();
     if (searched) {
-        Details->SetPanelText(0, FromBytes(TSearchSummary::Result(Search, RunStats)));
-        Details->SetPanelText(1, FromBytes(TSearchSummary::Speed(RunStats)));
+        Details->SetPanelText(0, TDialogText::Show(TSearchSummary::Result(Search, RunStats)));
+        Details->SetPanelText(1, TDialogText::Show(TSearchSummary::Speed(RunStats)));
     } else {
         // The counters still hold the last complete pass; a summary of them would mislead.
         Details->SetPanelText(0, criteria + QStringLiteral(": stopped while counting files."));
@@ -997,7 +976,7 @@ void TMainForm::UpdateSearchStatus()
         if (path.empty() || path.back() != '/')
             path += '/';
         path += RunStats.CurrentFile;
-        ShowStatus(QStringLiteral("Searching ") + FromBytes(path));
+        ShowStatus(QStringLiteral("Searching ") + TDialogText::Show(path));
         if (Search.CountFilesFirst && !Search.SearchAgain)
             Progress->setValue(std::min<int>(static_cast<int>(RunStats.SearchedFiles), Progress->maximum()));
     } else {
@@ -1095,7 +1074,7 @@ void TMainForm::PopupMenuPopup()
     PopupReplace->setEnabled(listed);
     TFileData* selected = Program.SelectedItem;
     if (selected != nullptr) {
-        const QString name = FromBytes(selected->FileName);
+        const QString name = TDialogText::Show(selected->FileName);
         PopupViewMatches->setText(QStringLiteral("View matches in ") + name);
         PopupViewFile->setText(QStringLiteral("View ") + name);
         PopupViewSeparator->setVisible(true);
@@ -1213,7 +1192,7 @@ void TMainForm::NewWindowClick()
         // The new process reads the settings file: it must see where this window stands.
         Store.Save();
     }
-    StartProcess(Program.ProgramFolder + "/quarnel32", {NewWindowArgument()});
+    StartProcess(TPathText::Join(Program.ProgramFolder, "quarnel32"), {NewWindowArgument()});
 }
 
 void TMainForm::HorizontalSplitClick()
@@ -1303,7 +1282,7 @@ void TMainForm::SaveSearchClick()
     const QString chosen = ChooseSaveFile();
     if (chosen.isEmpty())
         return;
-    const std::string path = QFile::encodeName(chosen).toStdString();
+    const std::string path = TDialogText::FromPath(chosen);
     const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot < 0 ? QString() : chosen.mid(dot).toUpper();
     if (extension == QStringLiteral(".PAR")) {
@@ -1336,7 +1315,7 @@ void TMainForm::OpenSearchClick()
     const QString chosen = ChooseOpenFile();
     if (chosen.isEmpty())
         return;
-    ParameterFile.FileName = QFile::encodeName(chosen).toStdString();
+    ParameterFile.FileName = TDialogText::FromPath(chosen);
     Search.LoadFromProfile(ParameterFile);
     UpdateCommands();
 }
@@ -1362,7 +1341,7 @@ void TMainForm::ShowSelectedFile(int mode)
     if (file == nullptr || row < 0)
         return;
     FileListView->SelectRow(row);
-    Details->SetPanelText(1, FromBytes(TViewNavigation::PaneCaption(*file, Viewer->ShowsWholeFile(mode))));
+    Details->SetPanelText(1, TDialogText::Show(TViewNavigation::PaneCaption(*file, Viewer->ShowsWholeFile(mode))));
     ShowStatus(QString::fromLatin1(TFileSectionWriter::LoadingFileStatus.data()));
     // A range of 0..0 would make the bar a busy indicator.
     Progress->setRange(0, static_cast<int>(std::clamp<int64_t>(file->Size / 1000, 1, INT32_MAX)));
@@ -1416,7 +1395,7 @@ void TMainForm::ViewAllMatches()
             Progress->setValue(static_cast<int>(index));
             emit viewProgress();
         };
-        Viewer->WriteAllMatches(FileList, ToBytes(Details->PanelText(0)), Program.MatchWindow);
+        Viewer->WriteAllMatches(FileList, TDialogText::Bytes(Details->PanelText(0)), Program.MatchWindow);
         QGuiApplication::restoreOverrideCursor();
         LastFileView = static_cast<uint8_t>(Viewer->LastFileView);
         SetBusyState(TProgramData::Idle);
@@ -1534,7 +1513,7 @@ void TMainForm::HTMLWindowHotSpotClick(const QString& target)
     // A click while a view loads would start a second load inside the first.
     if (Program.BusyState != TProgramData::Idle)
         return;
-    const TLinkAction action = TLinkAction::Parse(ToBytes(target));
+    const TLinkAction action = TLinkAction::Parse(TDialogText::Bytes(target));
     if (action.Apply(Builder->Options, Program.MatchWindow)) {
         RebuildView();
     } else if (action.Kind == TLinkAction::TKind::OpenFile) {
@@ -1590,7 +1569,7 @@ void TMainForm::LaunchEditor(const std::string& path, int64_t line, int64_t colu
         return;
     // A command that cannot start would otherwise look as if Edit did nothing.
     if (!StartProcess(command.Program, command.Arguments))
-        ShowInfo(ToBytes(TAboutBox::ProductName()), "The editor could not be started",
+        ShowInfo(TDialogText::Bytes(TAboutBox::ProductName()), "The editor could not be started",
                  "The program \"" + command.Program +
                      "\" could not be run. Set the editor command in the preferences (Options, Preferences...).");
 }
@@ -1613,14 +1592,14 @@ std::string TMainForm::ExtractMemberToChosenFolder(const TFileData& file)
 {
     const std::string offered = TMemberExtraction::ArchiveFolder(file);
     const QString folder = ChooseFolder(QString::fromLatin1(TMemberExtraction::FolderCaption.data()),
-                                        QFile::decodeName(QByteArray::fromStdString(offered)));
+                                        TDialogText::ShowPath(offered));
     if (folder.isEmpty())
         return {};
     std::string path;
     const auto overwrite = [this](const std::string&) {
         return AskYesNo(QStringLiteral("Confirm"), QString::fromLatin1(TMemberExtraction::OverwriteQuestion.data()));
     };
-    if (!TMemberExtraction::Extract(file, ChosenFolderBytes(folder, offered), overwrite, path))
+    if (!TMemberExtraction::Extract(file, TDialogText::FromPath(folder, offered), overwrite, path))
         return {};
     return path;
 }
@@ -1666,7 +1645,7 @@ void TMainForm::PopupLaunchClick()
         return;
     }
     if (!OpenWithAssociatedProgram(path))
-        ShowInfo(ToBytes(TAboutBox::ProductName()), "Execution Error", ToBytes(OpenFailureText(path)));
+        ShowInfo(TDialogText::Bytes(TAboutBox::ProductName()), "Execution Error", TDialogText::Bytes(OpenFailureText(path)));
 }
 
 void TMainForm::PopupExtractClick()
