@@ -504,7 +504,7 @@ void TSearchWizardDlg::FileSpecEditInclButtonClick()
 {
     if (!FileSpecEdit->text().isEmpty()) {
         // One entry exactly as typed: blanks do not separate specifications here.
-        const std::string spec = FileSpecEdit->text().toStdString();
+        const std::string spec = TDialogText::Bytes(FileSpecEdit->text());
         AppendNew(FileSpecList, spec, Compare::IgnoringCase);
         if (Choices.IndexOf(spec) < 0) {
             Choices.Add(spec);
