@@ -6,22 +6,22 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/TLineScanner.h"
+#include "engine/TCriteriaCheck.h"
 #include "engine/TOpenFile.h"
-#include "engine/TRep.h"
 #include "engine/TSearchEngine.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
+#include "model/TPathText.h"
 #include "model/TProfile.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
+#include "model/TTextDecoder.h"
 #include "presentation/TFileListCsv.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ std::vector<std::pair<TLinePlace, std::string>> MatchedLines(const TFileData& re
 
 std::string DisplayPath(const TFileData& record)
 {
-    return record.InZip ? record.ZipName + "/" + record.FileName : record.FullPath;
+    return record.InZip ? TPathText::Join(record.ZipName, record.FileName) : record.FullPath;
 }
 
 } // namespace
@@ -190,9 +190,13 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     }
 
     // A pattern that does not compile would find nothing in every file: say so instead.
-    if (const int32_t code = TLineScanner(data).PatternErrorCode(); code != 0) {
-        Err << "quarnel: " << TRep::ErrorText(code) << ": " << data.SearchString << "\n";
-        return Failed;
+    // Of the criteria's faults the console refuses only this one: an empty search text (which
+    // matches every line) or an empty list keeps meaning what it always has to a script.
+    for (const TCriteriaCheck::TFault& fault : TCriteriaCheck::Faults(TCriteriaCheck::TEntries::Of(data))) {
+        if (fault.Reason == TCriteriaCheck::TReason::InvalidPattern) {
+            Err << "quarnel: " << fault.PatternErrorText() << ": " << data.SearchString << "\n";
+            return Failed;
+        }
     }
 
     TFileList results;

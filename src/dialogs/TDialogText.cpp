@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 QString TDialogText::Show(std::string_view bytes)
 {
@@ -14,10 +14,29 @@ std::string TDialogText::Take(const QString& shown, const std::string& original)
 {
     if (shown == Show(original))
         return original;
-    return shown.toStdString();
+    return Bytes(shown);
+}
+
+std::string TDialogText::Bytes(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+QString TDialogText::ShowPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 std::string TDialogText::FromPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+std::string TDialogText::FromPath(const QString& path, const std::string& offered)
+{
+    const QString offeredText = ShowPath(offered);
+    if (!offered.empty() && (path == offeredText || path.startsWith(offeredText + QLatin1Char('/'))))
+        return offered + FromPath(path.mid(offeredText.size()));
+    return FromPath(path);
 }

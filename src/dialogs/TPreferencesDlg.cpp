@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -200,7 +199,7 @@ void TPreferencesDlg::OKBtnClick()
 
 void TPreferencesDlg::PickFolderClick()
 {
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(Program.ProgramFolder));
+    const QString folder = TDialogText::ShowPath(Program.ProgramFolder);
     const QString chosen = ChooseEditor ? ChooseEditor(folder) : QString();
     if (!chosen.isEmpty())
         EditorCommand->setText(ProgramInCommand(chosen));

@@ -23,7 +23,7 @@
 
 #include "dialogs/TButtonChoice.h"
 #include "dialogs/TDialogText.h"
-#include "engine/TRep.h"
+#include "engine/TCriteriaCheck.h"
 #include "model/TDateFormat.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
@@ -544,42 +544,45 @@ void TSearchDlg::Refuse(const QString& text, Page page, QWidget* focus)
 
 void TSearchDlg::OKClick()
 {
+    // Everything is checked before anything is stored: a refused OK leaves the parameters and the
+    // history lists as they were.
     const QString searchText = SearchString->currentText();
-    if (searchText.isEmpty()) {
-        Refuse(QStringLiteral("No search string specified"), GeneralPage, SearchString);
+    const std::string searchBytes = TDialogText::Take(searchText, ShownSearchString);
+    const QString specText = FileSpec->currentText();
+    const QString folderText = Folders->currentText();
+    uint8_t searchMode = Data.SearchMode;
+    TButtonChoice::Take(NormalSearch->group(), searchMode);
+
+    TCriteriaCheck::TEntries entries;
+    entries.SearchString = searchBytes;
+    entries.SearchMode = searchMode;
+    entries.MatchCase = MatchCase->isChecked();
+    // A text of blanks only is given, though it makes no item.
+    entries.HasFileSpecs = !specText.isEmpty();
+    entries.HasFolders = !folderText.isEmpty();
+    entries.SkipTextFiles = SkipText->isChecked();
+    entries.SkipBinaryFiles = SkipBinary->isChecked();
+    if (const std::vector<TCriteriaCheck::TFault> faults = TCriteriaCheck::Faults(entries); !faults.empty()) {
+        RefuseFault(faults.front());
         return;
     }
-    const std::string searchBytes = TDialogText::Take(searchText, ShownSearchString);
-    if (NormalSearch->isChecked()) {
-        const TRep pattern(searchBytes);
-        if (!pattern.IsValid()) {
-            Refuse(QStringLiteral("Error in regular expression: ") + QString::fromStdString(pattern.ErrorText()), GeneralPage,
-                   SearchString);
-            return;
+
+    TDateTime minDate = Data.MinDate;
+    TDateTime maxDate = Data.MaxDate;
+    if (!DateNone->isChecked()) {
+        for (auto [edit, value] : {std::pair{DateMinEdit, &minDate}, std::pair{DateMaxEdit, &maxDate}}) {
+            if (!ParseDateTime(edit->text().toStdString(), *value)) {
+                Refuse(QStringLiteral("Invalid date or date format. Months need to be specified as a number."), FiltersPage,
+                       edit);
+                return;
+            }
         }
     }
 
-    const QString specText = FileSpec->currentText();
-    if (specText.isEmpty()) {
-        Refuse(QStringLiteral("Error in filename specification"), GeneralPage, FileSpec);
-        return;
-    }
     const std::string specBytes = TDialogText::Take(specText, ShownFileSpecs);
-    Data.SetFileSpecs(specBytes);
-
-    const QString folderText = Folders->currentText();
-    if (folderText.isEmpty()) {
-        Refuse(QStringLiteral("Error in folder specification"), GeneralPage, Folders);
-        return;
-    }
     const std::string folderBytes = TDialogText::Take(folderText, ShownFolders);
+    Data.SetFileSpecs(specBytes);
     Data.SetFolders(folderBytes);
-
-    if (SkipText->isChecked() && SkipBinary->isChecked()) {
-        Refuse(QStringLiteral("Skip Text AND Skip Binary selected - no files would be searched!"), GeneralPage, nullptr);
-        return;
-    }
-
     Data.SearchString = searchBytes;
     Strings.Add(searchBytes);
     Filespecs.Add(specBytes);
@@ -602,21 +605,11 @@ void TSearchDlg::OKClick()
     Data.FieldWidth = FieldWidth->value();
     Data.SeparatorChar = TDialogText::Take(SeparatorChar->currentText(), ShownSeparator);
 
-    TButtonChoice::Take(NormalSearch->group(), Data.SearchMode);
+    Data.SearchMode = searchMode;
     TButtonChoice::Take(NormalFormat->group(), Data.TextFileFormat);
 
-    if (!DateNone->isChecked()) {
-        for (auto [edit, field] : {std::pair{DateMinEdit, &Data.MinDate}, std::pair{DateMaxEdit, &Data.MaxDate}}) {
-            TDateTime value;
-            if (!ParseDateTime(edit->text().toStdString(), value)) {
-                Refuse(QStringLiteral("Invalid date or date format. Months need to be specified as a number."), FiltersPage,
-                       edit);
-                return;
-            }
-            *field = value;
-        }
-    }
-
+    Data.MinDate = minDate;
+    Data.MaxDate = maxDate;
     Data.GreaterThanDays = DateGreaterEdit->value();
     Data.LessThanDays = DateLessEdit->value();
     Data.GreaterThanSize = SizeGreaterEdit->value() * KByte;
@@ -628,6 +621,28 @@ void TSearchDlg::OKClick()
     TButtonChoice::Take(SizeNone->group(), Data.SizeFilterMode);
 
     accept();
+}
+
+void TSearchDlg::RefuseFault(const TCriteriaCheck::TFault& fault)
+{
+    switch (fault.Field) {
+    case TCriteriaCheck::TField::SearchString:
+        if (fault.Reason == TCriteriaCheck::TReason::InvalidPattern)
+            Refuse(QStringLiteral("Error in regular expression: ") + QString::fromStdString(fault.PatternErrorText()),
+                   GeneralPage, SearchString);
+        else
+            Refuse(QStringLiteral("No search string specified"), GeneralPage, SearchString);
+        break;
+    case TCriteriaCheck::TField::FileSpecs:
+        Refuse(QStringLiteral("Error in filename specification"), GeneralPage, FileSpec);
+        break;
+    case TCriteriaCheck::TField::Folders:
+        Refuse(QStringLiteral("Error in folder specification"), GeneralPage, Folders);
+        break;
+    case TCriteriaCheck::TField::FileKinds:
+        Refuse(QStringLiteral("Skip Text AND Skip Binary selected - no files would be searched!"), GeneralPage, nullptr);
+        break;
+    }
 }
 
 void TSearchDlg::NormalSearchClick()

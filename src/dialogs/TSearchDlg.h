@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/TInfoMessage.h"
+#include "engine/TCriteriaCheck.h"
 #include "model/THistoryList.h"
 
 class QAbstractButton;
@@ -76,6 +77,7 @@ private:
     QWidget* BuildLookupPage();
     void UpdateFormatControls();
     void Refuse(const QString& text, Page page, QWidget* focus);
+    void RefuseFault(const TCriteriaCheck::TFault& fault);
     void FillHistoryBoxes();
 
     TSearchData& Data;

@@ -20,7 +20,7 @@
 #include "dialogs/TDialogText.h"
 #include "dialogs/TDriveBox.h"
 #include "dialogs/TFolderTree.h"
-#include "engine/TRep.h"
+#include "engine/TCriteriaCheck.h"
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 
@@ -359,35 +359,41 @@ void TSearchWizardDlg::Refuse(const QString& text, Page page, QWidget* focus)
 
 void TSearchWizardDlg::FinishClick()
 {
-    const QString searchText = SearchString->text();
-    if (searchText.isEmpty()) {
-        Refuse(QStringLiteral("You haven't entered the text you want to find. Press the OK button below, then type the "
-                              "text in."),
-               StringPage, SearchString);
-        return;
-    }
-    const std::string searchBytes = TDialogText::Take(searchText, ShownSearchString);
-    if (NormalSearch->isChecked()) {
-        const TRep pattern(searchBytes);
-        if (!pattern.IsValid()) {
-            Refuse(QStringLiteral("There is an error in the regular expression: ") +
-                       QString::fromStdString(pattern.ErrorText()) + QStringLiteral(". Please correct."),
-                   StringPage, SearchString);
+    const std::string searchBytes = TDialogText::Take(SearchString->text(), ShownSearchString);
+    TCriteriaCheck::TEntries entries = TCriteriaCheck::TEntries::Of(Data);
+    entries.SearchString = searchBytes;
+    entries.SearchMode = ChosenSearchMode();
+    entries.MatchCase = MatchCase->isChecked();
+    entries.HasFileSpecs = FileSpecList->count() > 0;
+    entries.HasFolders = DirectoryList->count() > 0;
+    for (const TCriteriaCheck::TFault& fault : TCriteriaCheck::Faults(entries)) {
+        switch (fault.Field) {
+        case TCriteriaCheck::TField::SearchString:
+            if (fault.Reason == TCriteriaCheck::TReason::InvalidPattern)
+                Refuse(QStringLiteral("There is an error in the regular expression: ") +
+                           QString::fromStdString(fault.PatternErrorText()) + QStringLiteral(". Please correct."),
+                       StringPage, SearchString);
+            else
+                Refuse(QStringLiteral("You haven't entered the text you want to find. Press the OK button below, then "
+                                      "type the text in."),
+                       StringPage, SearchString);
             return;
+        // The files are checked before the folders, although the folder page comes first.
+        case TCriteriaCheck::TField::FileSpecs:
+            Refuse(QStringLiteral("You haven't entered which files you want to search. Press the OK button below, then "
+                                  "pick one or more filespecs from the list on the left."),
+                   FilespecPage, nullptr);
+            return;
+        case TCriteriaCheck::TField::Folders:
+            Refuse(QStringLiteral("You haven't entered which folders you want to search in. Press the OK button below, "
+                                  "then pick one or more folders from the box on the left."),
+                   DirectoryPage, nullptr);
+            return;
+        case TCriteriaCheck::TField::FileKinds:
+            // The assistant offers no skip options, so it cannot have the user mend them; the
+            // search dialog of expert mode does.
+            break;
         }
-    }
-    // The files are checked before the folders, although the folder page comes first.
-    if (FileSpecList->count() == 0) {
-        Refuse(QStringLiteral("You haven't entered which files you want to search. Press the OK button below, then pick "
-                              "one or more filespecs from the list on the left."),
-               FilespecPage, nullptr);
-        return;
-    }
-    if (DirectoryList->count() == 0) {
-        Refuse(QStringLiteral("You haven't entered which folders you want to search in. Press the OK button below, then "
-                              "pick one or more folders from the box on the left."),
-               DirectoryPage, nullptr);
-        return;
     }
 
     Data.FileSpecs.clear();
@@ -411,10 +417,15 @@ void TSearchWizardDlg::FinishClick()
     Data.DateFilterMode = 0;
     Data.SizeFilterMode = 0;
     Data.CountFilesFirst = true;
-    Data.SearchMode = NormalSearch->isChecked()    ? TSearchData::ModeNormal
-                      : SoundexSearch->isChecked() ? TSearchData::ModeSoundex
-                                                   : TSearchData::ModeQuick;
+    Data.SearchMode = entries.SearchMode;
     accept();
+}
+
+uint8_t TSearchWizardDlg::ChosenSearchMode() const
+{
+    return NormalSearch->isChecked()    ? TSearchData::ModeNormal
+           : SoundexSearch->isChecked() ? TSearchData::ModeSoundex
+                                        : TSearchData::ModeQuick;
 }
 
 void TSearchWizardDlg::NormalSearchClick()
@@ -493,7 +504,7 @@ void TSearchWizardDlg::FileSpecEditInclButtonClick()
 {
     if (!FileSpecEdit->text().isEmpty()) {
         // One entry exactly as typed: blanks do not separate specifications here.
-        const std::string spec = FileSpecEdit->text().toStdString();
+        const std::string spec = TDialogText::Bytes(FileSpecEdit->text());
         AppendNew(FileSpecList, spec, Compare::IgnoringCase);
         if (Choices.IndexOf(spec) < 0) {
             Choices.Add(spec);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 #include "dialogs/TInfoMessage.h"
@@ -68,6 +69,7 @@ private:
     void UpdateListButtons();
     void RefillSrcList();
     void Refuse(const QString& text, Page page, QWidget* focus);
+    uint8_t ChosenSearchMode() const;
 
     TSearchData& Data;
     TProgramData& Program;

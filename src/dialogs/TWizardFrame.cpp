@@ -1,6 +1,5 @@
 #include "dialogs/TWizardFrame.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QImage>
@@ -11,6 +10,9 @@
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include "dialogs/TDialogText.h"
+#include "model/TPathText.h"
 
 namespace {
 
@@ -89,8 +91,8 @@ void TWizardFrame::LoadPicture(const std::string& programFolder)
 {
     if (!Picture->pixmap().isNull() || programFolder.empty())
         return;
-    QImageReader reader(QFile::decodeName(QByteArray::fromStdString(programFolder)) + QStringLiteral("/images/") +
-                        PictureName);
+    QImageReader reader(
+        TDialogText::ShowPath(TPathText::Join(programFolder, "images/" + TDialogText::FromPath(PictureName))));
     const QSize size = reader.size();
     if (size.isValid() && size.width() > 0)
         reader.setScaledSize(size.scaled(Picture->width() - 4, 2000, Qt::KeepAspectRatio) * devicePixelRatio());

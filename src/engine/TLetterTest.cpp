@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "model/TTextDecoder.h"
+
 namespace {
 
 struct TRange {
@@ -153,60 +155,14 @@ constexpr TRange Alphabetic[] = {
     {0x30000, 0x3134A}
 };
 
-// Windows-1252 bytes 0x80-0x9F; the five bytes that code page leaves undefined keep their value.
-constexpr uint16_t Windows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 inline bool IsContinuation(unsigned char c)
 {
     return (c & 0xC0) == 0x80;
 }
 
-TCharInfo SingleByte(unsigned char c)
+TCharInfo Letter(TTextDecoder::TChar c)
 {
-    const uint32_t cp = (c >= 0x80 && c < 0xA0) ? Windows1252High[c - 0x80] : c;
-    return {cp, 1, LetterTest::IsAlphabetic(cp)};
-}
-
-// The well-formed UTF-8 sequence starting at `p` (at most `left` bytes), or Length 0.
-TCharInfo DecodeUtf8(const unsigned char* p, std::size_t left)
-{
-    const unsigned char lead = p[0];
-    uint32_t cp;
-    uint8_t length;
-    unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        cp = lead & 0x0F;
-        if (lead == 0xE0)
-            low = 0xA0; // no overlong forms
-        else if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        cp = lead & 0x07;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F; // nothing above U+10FFFF
-    } else {
-        return {};
-    }
-    if (left < length || p[1] < low || p[1] > high)
-        return {};
-    for (uint8_t i = 1; i < length; ++i) {
-        if (!IsContinuation(p[i]))
-            return {};
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    return {cp, length, LetterTest::IsAlphabetic(cp)};
+    return {static_cast<uint32_t>(c.CodePoint), static_cast<uint8_t>(c.Length), LetterTest::IsAlphabetic(c.CodePoint)};
 }
 
 } // namespace
@@ -225,28 +181,25 @@ bool IsAlphabetic(uint32_t codePoint)
 
 TCharInfo DecodeAt(std::string_view text, std::size_t offset)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + offset;
-    const TCharInfo utf8 = DecodeUtf8(p, text.size() - offset);
-    return utf8.Length ? utf8 : SingleByte(p[0]);
+    return Letter(TTextDecoder::CharAt(text, offset));
 }
 
 TCharInfo DecodeBefore(std::string_view text, std::size_t offset)
 {
     const auto* data = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char last = data[offset - 1];
-    if (IsContinuation(last)) {
+    if (IsContinuation(data[offset - 1])) {
         // Look back for the lead byte of a sequence that ends exactly at `offset`.
+        const std::string_view before = text.substr(0, offset);
         for (std::size_t back = 2; back <= 4 && back <= offset; ++back) {
-            const unsigned char c = data[offset - back];
-            if (IsContinuation(c))
+            if (IsContinuation(data[offset - back]))
                 continue;
-            const TCharInfo utf8 = DecodeUtf8(data + offset - back, back);
+            const TTextDecoder::TChar utf8 = TTextDecoder::Utf8At(before, offset - back);
             if (utf8.Length == back)
-                return utf8;
+                return Letter(utf8);
             break;
         }
     }
-    return SingleByte(last);
+    return Letter({TTextDecoder::Windows1252(data[offset - 1]), 1});
 }
 
 } // namespace LetterTest

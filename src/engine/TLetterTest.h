@@ -6,9 +6,9 @@
 
 // The letter test of the search (word characters, Soundex words).
 //
-// Searched text is bytes that may hold UTF-8, single-byte Windows-1252, or a mix of both. A
-// character is an ASCII byte, a well-formed UTF-8 sequence, or any other single byte, which is
-// read as Windows-1252. A character is a letter when its code point is alphabetic (a Unicode
+// Searched text is bytes that may hold UTF-8, single-byte Windows-1252, or a mix of both; its
+// characters are those TTextDecoder reads: an ASCII byte, a well-formed UTF-8 sequence, or any
+// other single byte, read as Windows-1252. A character is a letter when its code point is alphabetic (a Unicode
 // letter of category Lu, Ll, Lt, Lm or Lo).
 struct TCharInfo {
     uint32_t CodePoint = 0;  // Unicode code point; a Windows-1252 byte gives its mapped code point

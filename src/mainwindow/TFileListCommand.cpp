@@ -1,3 +1,4 @@
+#include "dialogs/TDialogText.h"
 #include "mainwindow/TFileListCommand.h"
 
 #include <QActionGroup>
@@ -121,7 +122,7 @@ void TFileListCommand::PrepareMenu()
     Item("PopupExtract")->setVisible(named && selected->InZip);
     Item("PopupEdit")->setVisible(named && !selected->InZip);
     if (named) {
-        const QString name = TWindowParts::Display(selected->FileName);
+        const QString name = TDialogText::Show(selected->FileName);
         Item("PopupViewMatches")->setText(QStringLiteral("View matches in ") + name);
         Item("PopupViewFile")->setText(QStringLiteral("View ") + name);
         if (selected->InZip)

@@ -7,19 +7,12 @@
 
 #include <algorithm>
 
+#include "dialogs/TDialogText.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "platform/TQtShellInfo.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
-
-// Core texts are bytes; names may be UTF-8 or an 8-bit code page, so decode leniently.
-QString ToDisplay(const std::string& bytes)
-{
-    const std::string utf8 = TTextDecoder::ToUtf8(bytes);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QVariant Alignment(int column)
 {
@@ -82,7 +75,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
     TFileData* file = Rows[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return ToDisplay(TFileListColumns::Text(*file, index.column()));
+        return TDialogText::Show(TFileListColumns::Text(*file, index.column()));
     case Qt::DecorationRole:
         if (index.column() != TFileListColumns::Name)
             return {};
@@ -103,7 +96,7 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || section < 0 || section >= TFileListColumns::ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return ToDisplay(std::string(TFileListColumns::Caption(section)));
+        return TDialogText::Show(std::string(TFileListColumns::Caption(section)));
     if (role == Qt::TextAlignmentRole)
         return Alignment(section);
     return {};

@@ -1,3 +1,4 @@
+#include "dialogs/TDialogText.h"
 #include "mainwindow/TLaunchCommand.h"
 
 #include <QFile>
@@ -22,15 +23,6 @@ QString Latin1(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The folder dialog speaks QString, which cannot hold every byte of a file name: a folder chosen
-// at or below the one it offered keeps the bytes of the offered folder.
-std::string ChosenFolderBytes(const QString& chosen, const std::string& offered)
-{
-    const QString offeredText = QFile::decodeName(QByteArray::fromStdString(offered));
-    if (!offered.empty() && (chosen == offeredText || chosen.startsWith(offeredText + QLatin1Char('/'))))
-        return offered + QFile::encodeName(chosen.mid(offeredText.size())).toStdString();
-    return QFile::encodeName(chosen).toStdString();
-}
 
 } // namespace
 
@@ -39,9 +31,9 @@ void TLaunchCommand::LaunchEditor(const std::string& path, int64_t line, int64_t
     if (path.empty())
         return;
     if (TEditorCommand::IsExtractedMember(path)) {
-        Parts.Host.ShowInfo(TWindowParts::Display(std::string(TEditorCommand::ZipCaption)),
-                            TWindowParts::Display(std::string(TEditorCommand::ZipTitle)),
-                            TWindowParts::Display(std::string(TEditorCommand::ZipText)));
+        Parts.Host.ShowInfo(TDialogText::Show(std::string(TEditorCommand::ZipCaption)),
+                            TDialogText::Show(std::string(TEditorCommand::ZipTitle)),
+                            TDialogText::Show(std::string(TEditorCommand::ZipText)));
         return;
     }
     const TCommandLine command = TEditorCommand::Build(
@@ -52,7 +44,7 @@ void TLaunchCommand::LaunchEditor(const std::string& path, int64_t line, int64_t
     // A command that cannot start would otherwise look as if Edit did nothing.
     if (!Parts.Host.User().StartProcess(command.Program, command.Arguments))
         Parts.Host.ShowInfo(TAboutBox::ProductName(), QStringLiteral("The editor could not be started"),
-                            TWindowParts::Display("The program \"" + command.Program +
+                            TDialogText::Show("The program \"" + command.Program +
                                                   "\" could not be run. Set the editor command in the preferences "
                                                   "(Options, Preferences...)."));
 }
@@ -75,14 +67,14 @@ std::string TLaunchCommand::ExtractMemberToChosenFolder(const TFileData& file)
     TUserInteraction& user = Parts.Host.User();
     const std::string offered = TMemberExtraction::ArchiveFolder(file);
     const QString folder = user.ChooseFolder(Latin1(TMemberExtraction::FolderCaption),
-                                             QFile::decodeName(QByteArray::fromStdString(offered)));
+                                             TDialogText::ShowPath(offered));
     if (folder.isEmpty())
         return {};
     std::string path;
     const auto overwrite = [&user](const std::string&) {
         return user.AskYesNo(QStringLiteral("Confirm"), Latin1(TMemberExtraction::OverwriteQuestion));
     };
-    if (!TMemberExtraction::Extract(file, ChosenFolderBytes(folder, offered), overwrite, path))
+    if (!TMemberExtraction::Extract(file, TDialogText::FromPath(folder, offered), overwrite, path))
         return {};
     return path;
 }

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "dialogs/TAboutBox.h"
+#include "dialogs/TDialogText.h"
 #include "dialogs/TDirPickDlg.h"
 #include "dialogs/TInfoDlg.h"
 #include "dialogs/TInfoMessage.h"
@@ -42,6 +43,7 @@
 #include "model/TConfigFolder.h"
 #include "model/TDateFormat.h"
 #include "model/TDateTime.h"
+#include "model/TPathText.h"
 #include "platform/THTMLViewer.h"
 #include "platform/THelpWindow.h"
 #include "platform/TIconTheme.h"
@@ -90,8 +92,8 @@ void TMainForm::FormCreate()
     Replace.Load(Store);
     Program.LoadSettings(Store);
     Program.ProgramFolder = Options.ProgramFolder;
-    Program.HelpFile = Options.ProgramFolder + "/help";
-    ParameterFile.FileName = TSettingsStore::ConfigFolder() + "/default.par";
+    Program.HelpFile = TPathText::Join(Options.ProgramFolder, "help");
+    ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.LoadFromProfile(ParameterFile);
 
     auto* central = new QWidget(this);
@@ -330,7 +332,7 @@ void TMainForm::CreateMenus()
 
 void TMainForm::CreateToolbar(QWidget* panel)
 {
-    const QString programFolder = QFile::decodeName(QByteArray::fromStdString(Options.ProgramFolder));
+    const QString programFolder = TDialogText::ShowPath(Options.ProgramFolder);
     auto* toolbar = new QToolBar(panel);
     toolbar->setObjectName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
@@ -404,7 +406,7 @@ void TMainForm::SplashTimerTimer()
     }
     if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
         ShowInfo(QStringLiteral("Settings Error"), QStringLiteral("The settings file could not be read:"),
-                 TWindowParts::Display("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
+                 TDialogText::Show("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
     if (!Options.NewWindowStart)
         StartupCode = Searching->RunFromCommandLine(Options.Arguments, Options.CurrentFolder, ParameterFile);
     StartupFinished = true;
@@ -453,7 +455,7 @@ void TMainForm::FormClose()
     // Parameter files only ever change on Save As: the one loaded from the command line is left
     // alone, and the last parameters go to the per-user default file.
     TConfigFolder::MakePrivate(TSettingsStore::ConfigFolder());
-    ParameterFile.FileName = TSettingsStore::ConfigFolder() + "/default.par";
+    ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.SaveToProfile(ParameterFile);
     SearchWizard->SaveFilespecChoices(Store);
     SearchDialog->SaveHistory(Store);

@@ -6,12 +6,12 @@
 
 #include <string>
 
+#include "dialogs/TDialogText.h"
 #include "dialogs/TPrintDlg.h"
 #include "model/TFileList.h"
 #include "platform/THTMLViewer.h"
 #include "platform/TTextPrintJob.h"
 #include "presentation/TFileListPrintout.h"
-#include "presentation/TTextDecoder.h"
 
 TPrintCommand::TPrintCommand(QWidget* parent, TPrintDlg& dialog, const TFileList& files, THTMLViewer& viewer,
                              TSummaryText summary, TShowError showError)
@@ -58,13 +58,13 @@ void TPrintCommand::PrintSetupClick()
 bool TPrintCommand::PrintFileList(QPrinter& printer) const
 {
     const QString summary = Summary ? Summary() : QString();
-    const std::string summaryBytes = summary.toStdString();
+    const std::string summaryBytes = TDialogText::Bytes(summary);
     TTextPrintJob job;
     if (!job.Open(printer, ListFont()))
         return false;
     bool ok = true;
     for (const std::string& line : TFileListPrintout::Lines(Files, summaryBytes)) {
-        if (!job.WriteLine(QString::fromStdString(TTextDecoder::ToUtf8(line)))) {
+        if (!job.WriteLine(TDialogText::Show(line))) {
             ok = false;
             break;
         }

@@ -1,3 +1,4 @@
+#include "dialogs/TDialogText.h"
 #include "mainwindow/TSaveOpenCommand.h"
 
 #include <QFile>
@@ -35,7 +36,7 @@ void TSaveOpenCommand::SaveClick()
     const QString chosen = user.ChooseSaveFile();
     if (chosen.isEmpty())
         return;
-    const std::string path = QFile::encodeName(chosen).toStdString();
+    const std::string path = TDialogText::FromPath(chosen);
     const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot < 0 ? QString() : chosen.mid(dot).toUpper();
     const QString writeFailed = QStringLiteral("The file could not be written: ") + chosen;
@@ -67,7 +68,7 @@ void TSaveOpenCommand::OpenClick()
     const QString chosen = Parts.Host.User().ChooseOpenFile();
     if (chosen.isEmpty())
         return;
-    ParameterFile.FileName = QFile::encodeName(chosen).toStdString();
+    ParameterFile.FileName = TDialogText::FromPath(chosen);
     Parts.Search.LoadFromProfile(ParameterFile);
     Parts.Host.UpdateCommands();
 }

@@ -1,3 +1,4 @@
+#include "dialogs/TDialogText.h"
 #include "mainwindow/TSearchCommand.h"
 
 #include <QCursor>
@@ -41,7 +42,7 @@ TSearchCommand::TSearchCommand(TWindowParts parts, TSearchStats& stats, TEventPu
     };
     notify.SkipNote = [this](const std::string& note) { Parts.Document.WriteMessageLine(note); };
     notify.Error = [this](const std::string& caption, const std::string& title, const std::string& text) {
-        Parts.Host.ShowInfo(TWindowParts::Display(caption), TWindowParts::Display(title), TWindowParts::Display(text));
+        Parts.Host.ShowInfo(TDialogText::Show(caption), TDialogText::Show(title), TDialogText::Show(text));
     };
     notify.ProcessPendingMessage = [&pump] { pump(); };
     SearchEngine->SetNotifications(std::move(notify));
@@ -89,7 +90,7 @@ int TSearchCommand::RunFromCommandLine(const std::vector<std::string>& arguments
         // keys default to; say so instead.
         if (::access(parameterPath.c_str(), R_OK) != 0) {
             Parts.Host.ShowInfo(QStringLiteral("Open Error"), QStringLiteral("Cannot read the parameter file:"),
-                                TWindowParts::Display(parameterPath));
+                                TDialogText::Show(parameterPath));
             break;
         }
         parameterFile.FileName = parameterPath;
@@ -135,7 +136,7 @@ void TSearchCommand::Run()
 
     Parts.Document.ClearView();
     Parts.Document.BeginDocument();
-    const QString criteria = TWindowParts::Display(TSearchSummary::Criteria(Parts.Search));
+    const QString criteria = TDialogText::Show(TSearchSummary::Criteria(Parts.Search));
     SetSummary(criteria, QString());
 
     bool searched = true;
@@ -159,8 +160,8 @@ void TSearchCommand::Run()
     Parts.ForgetRows();
     UpdateStatus();
     if (searched) {
-        SetSummary(TWindowParts::Display(TSearchSummary::Result(Parts.Search, Stats)),
-                   TWindowParts::Display(TSearchSummary::Speed(Stats)));
+        SetSummary(TDialogText::Show(TSearchSummary::Result(Parts.Search, Stats)),
+                   TDialogText::Show(TSearchSummary::Speed(Stats)));
     } else {
         // The counters still hold the last complete pass; a summary of them would mislead.
         SetSummary(criteria + QStringLiteral(": stopped while counting files."), QString());
@@ -188,7 +189,7 @@ void TSearchCommand::UpdateStatus()
         if (path.empty() || path.back() != '/')
             path += '/';
         path += Stats.CurrentFile;
-        Parts.Host.ShowStatus(QStringLiteral("Searching ") + TWindowParts::Display(path));
+        Parts.Host.ShowStatus(QStringLiteral("Searching ") + TDialogText::Show(path));
         if (Parts.Search.CountFilesFirst && !Parts.Search.SearchAgain)
             Parts.Progress.setValue(std::min<int>(static_cast<int>(Stats.SearchedFiles), Parts.Progress.maximum()));
     } else {

@@ -1,3 +1,4 @@
+#include "dialogs/TDialogText.h"
 #include "mainwindow/TViewCommand.h"
 
 #include <QAbstractItemView>
@@ -112,14 +113,14 @@ void TViewCommand::ShowSelectedFile(TViewMode mode)
     if (file == nullptr)
         return;
     if (Writer->RefusesWholeFile(*file, mode)) {
-        Parts.Host.ShowInfo(TWindowParts::Display(std::string(TFileSectionWriter::TooLargeCaption)),
-                            TWindowParts::Display(std::string(TFileSectionWriter::TooLargeTitle)),
-                            TWindowParts::Display(TFileSectionWriter::TooLargeText(*file)));
+        Parts.Host.ShowInfo(TDialogText::Show(std::string(TFileSectionWriter::TooLargeCaption)),
+                            TDialogText::Show(std::string(TFileSectionWriter::TooLargeTitle)),
+                            TDialogText::Show(TFileSectionWriter::TooLargeText(*file)));
         Parts.ListView.SelectRow(row);
         return;
     }
     Parts.ListView.SelectRow(row);
-    Parts.Details.SetPanelText(1, TWindowParts::Display(TViewNavigation::PaneCaption(*file, Writer->ShowsWholeFile(mode))));
+    Parts.Details.SetPanelText(1, TDialogText::Show(TViewNavigation::PaneCaption(*file, Writer->ShowsWholeFile(mode))));
     {
         TLoadScope load(*this, TFileSectionWriter::LoadingFileStatus);
         // A range of 0..0 would make the bar a busy indicator.
@@ -166,7 +167,7 @@ void TViewCommand::ViewAllMatches()
                     Callbacks.FileWritten();
             };
             const QString subtitle = Callbacks.SummaryLine ? Callbacks.SummaryLine() : QString();
-            Writer->WriteAllMatches(Parts.Files, TWindowParts::Bytes(subtitle), Parts.Program.MatchWindow);
+            Writer->WriteAllMatches(Parts.Files, TDialogText::Bytes(subtitle), Parts.Program.MatchWindow);
         }
         Parts.State.Pane = TWindowState::TPaneContent::AllMatches;
         Parts.Host.ShowStatus(QString());
@@ -315,7 +316,7 @@ void TViewCommand::LinkClicked(const QString& target)
     // A click while a view loads would start a second load inside the first.
     if (!Parts.State.IsIdle())
         return;
-    const TLinkAction action = TLinkAction::Parse(TWindowParts::Bytes(target));
+    const TLinkAction action = TLinkAction::Parse(TDialogText::Bytes(target));
     if (action.Apply(Parts.Document.Options, Parts.Program.MatchWindow)) {
         RebuildView();
     } else if (action.Kind == TLinkAction::TKind::OpenFile && Callbacks.OpenFileAt) {

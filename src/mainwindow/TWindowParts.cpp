@@ -2,7 +2,6 @@
 
 #include "mainwindow/TFileListModel.h"
 #include "model/TProgramData.h"
-#include "presentation/TTextDecoder.h"
 
 TFileData* TWindowParts::FileAt(int row) const
 {
@@ -23,14 +22,3 @@ void TWindowParts::ForgetRows()
     State.CurrentMatch = -1;
 }
 
-QString TWindowParts::Display(const std::string& bytes)
-{
-    const std::string utf8 = TTextDecoder::ToUtf8(bytes);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string TWindowParts::Bytes(const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}

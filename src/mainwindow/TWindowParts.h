@@ -57,9 +57,4 @@ struct TWindowParts {
     void SetSelectedRow(int row);
     // The list is about to be emptied: no row names a file any more.
     void ForgetRows();
-
-    // Bytes of a file name or a document (UTF-8, else Windows-1252) as display text, and
-    // display text as UTF-8 bytes.
-    static QString Display(const std::string& bytes);
-    static std::string Bytes(const QString& text);
 };

@@ -15,6 +15,7 @@
 
 #include "model/TAtomicFile.h"
 #include "model/TConfigFolder.h"
+#include "model/TPathText.h"
 #include "model/TSettingsText.h"
 
 namespace {
@@ -281,5 +282,5 @@ std::string TSettingsStore::DefaultFileName()
     const std::string folder = ConfigFolder();
     if (folder.empty())
         return {};
-    return folder + "/" + std::string(FileBaseName);
+    return TPathText::Join(folder, FileBaseName);
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 QString TMarkupText::DecodeDocument(std::string_view bytes)
 {

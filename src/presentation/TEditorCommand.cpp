@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "model/TFileData.h"
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 namespace {
 

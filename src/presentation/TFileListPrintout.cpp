@@ -2,8 +2,8 @@
 
 #include "model/TFileData.h"
 #include "model/TFileList.h"
+#include "model/TTextDecoder.h"
 #include "presentation/TFileListColumns.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 

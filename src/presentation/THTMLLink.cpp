@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "model/TTextDecoder.h"
 #include "presentation/THTMLEscape.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 

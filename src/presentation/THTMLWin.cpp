@@ -15,10 +15,10 @@
 #include "model/TFileData.h"
 #include "model/TLeftovers.h"
 #include "model/TRegularFile.h"
+#include "model/TTextDecoder.h"
 #include "presentation/THTMLEscape.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/TResultsView.h"
-#include "presentation/TTextDecoder.h"
 
 namespace fs = std::filesystem;
 

@@ -23,10 +23,10 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TShellInfo.h"
+#include "model/TTextDecoder.h"
 #include "platform/THTMLViewer.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 

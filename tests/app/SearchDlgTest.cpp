@@ -166,6 +166,12 @@ private slots:
                                       << "Error in regular expression: Unmatched (" << 0 << "SearchString";
         QTest::newRow("unbalanced [") << "[ab" << "NormalSearch" << "*.txt" << "/data" << false << "DateNone" << date << date
                                       << "Error in regular expression: Unmatched [" << 0 << "SearchString";
+        // Without Match case the search folds the pattern to capitals, and so does the check.
+        QTest::newRow("[Z-a] folded is no range") << "[Z-a]" << "NormalSearch" << "*.txt" << "/data" << false << "DateNone"
+                                                  << date << date << "Error in regular expression: Invalid range specifier"
+                                                  << 0 << "SearchString";
+        QTest::newRow("[a-Z] folded is a range") << "[a-Z]" << "NormalSearch" << "*.txt" << "/data" << false << "DateNone"
+                                                 << date << date << ok << 0 << "";
         QTest::newRow("blanks are a search string") << "   " << "NormalSearch" << "*.txt" << "/data" << false << "DateNone"
                                                     << date << date << ok << 0 << "";
         QTest::newRow("soundex takes a bad pattern") << "a(b" << "SoundexSearch" << "*.txt" << "/data" << false << "DateNone"
@@ -367,20 +373,41 @@ private slots:
         QCOMPARE(folders, items);
     }
 
-    void refusedOkKeepsWhatWasStored()
+    void refusedOkStoresNothing_data()
     {
-        // The lists are replaced before the skip check refuses; they stay so.
+        QTest::addColumn<bool>("skipBoth");
+        QTest::addColumn<QString>("dateMin");
+        QTest::newRow("skip text and binary") << true << "07/03/2024";
+        QTest::newRow("bad date") << false << "7 Mar 2024";
+    }
+
+    void refusedOkStoresNothing()
+    {
+        // Every entry is checked before any is stored: a refused OK changes neither the
+        // parameters nor the history lists.
+        QFETCH(bool, skipBoth);
+        QFETCH(QString, dateMin);
         Fixture f;
         f.Show();
+        f.Box("SearchString")->setEditText(QStringLiteral("other"));
         f.Box("FileSpec")->setEditText(QStringLiteral("*.c *.h"));
         f.Box("Folders")->setEditText(QStringLiteral("/src"));
-        f.Check("SkipText")->setChecked(true);
-        f.Check("SkipBinary")->setChecked(true);
+        f.Check("SkipText")->setChecked(skipBoth);
+        f.Check("SkipBinary")->setChecked(skipBoth);
+        f.Check("Invert")->setChecked(true);
+        f.Radio("DateBetween")->setChecked(true);
+        f.Edit("DateMinEdit")->setText(dateMin);
         f.Dlg->OKClick();
         QVERIFY(!f.Accepted());
-        QCOMPARE(f.Data.FileSpecs, (Strings{"*.c", "*.h"}));
-        QCOMPARE(f.Data.Folders, (Strings{"/src"}));
+        QCOMPARE(f.Messages.size(), std::size_t(1));
+        QCOMPARE(f.Data.FileSpecs, (Strings{"*.txt"}));
+        QCOMPARE(f.Data.Folders, (Strings{"/data"}));
         QCOMPARE(f.Data.SearchString, std::string("needle"));
+        QVERIFY(!f.Data.Invert);
+        QCOMPARE(f.Data.DateFilterMode, uint8_t(0));
+        QCOMPARE(f.Box("SearchString")->count(), 0);
+        QCOMPARE(f.Box("FileSpec")->count(), 0);
+        QCOMPARE(f.Box("Folders")->count(), 0);
     }
 
     void textsThatAreNotUtf8SurviveUnchanged()

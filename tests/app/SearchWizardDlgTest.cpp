@@ -153,6 +153,11 @@ private slots:
         QTest::newRow("bad expression") << "a(b" << "NormalSearch" << specs << folders
                                         << "There is an error in the regular expression: Unmatched (. Please correct." << 0
                                         << true;
+        // Without Match case the search folds the pattern to capitals, and so does the check.
+        QTest::newRow("[Z-a] folded is no range")
+            << "[Z-a]" << "NormalSearch" << specs << folders
+            << "There is an error in the regular expression: Invalid range specifier. Please correct." << 0 << true;
+        QTest::newRow("[a-Z] folded is a range") << "[a-Z]" << "NormalSearch" << specs << folders << "" << 0 << false;
         QTest::newRow("soundex takes a bad pattern") << "a(b" << "SoundexSearch" << specs << folders << "" << 0 << false;
         QTest::newRow("quick takes a bad pattern") << "[ab" << "QuickSearch" << specs << folders << "" << 0 << false;
         QTest::newRow("files before folders") << "x" << "NormalSearch" << QStringList{} << QStringList{}
@@ -201,6 +206,20 @@ private slots:
         QCOMPARE(f.Dlg->CurrentPage(), page);
         if (focusOnText)
             QVERIFY(f.HasFocus("SearchString"));
+    }
+
+    void finishLeavesTheSkipOptionsToTheSearchDialog()
+    {
+        // The assistant offers no skip options; criteria that skip both kinds still finish.
+        Fixture f;
+        f.Data.FileSpecs = {"*.txt"};
+        f.Data.Folders = {"/data"};
+        f.Data.SkipTextFiles = f.Data.SkipBinaryFiles = true;
+        f.Show();
+        f.Get<QLineEdit>("SearchString")->setText(QStringLiteral("x"));
+        f.Dlg->FinishClick();
+        QVERIFY(f.Messages.empty());
+        QVERIFY(f.Accepted());
     }
 
     void finishStoresTheSearchAndResetsTheFilters()

@@ -72,6 +72,9 @@ TEST_F(ConsoleSearch, ErrorsGoToStandardErrorWithExitTwo)
     const Case cases[] = {
         {{"a(b", "*.txt"}, "quarnel: Unmatched (: a(b\n"},
         {{"[z-a]", "*.txt"}, "quarnel: Invalid range specifier: [z-a]\n"},
+        // checked as searched: without -m the pattern is folded to capitals, [Z-A]
+        {{"[Z-a]", "*.txt"}, "quarnel: Invalid range specifier: [Z-a]\n"},
+        {{"-m", "[a-Z]", "*.txt"}, "quarnel: Invalid range specifier: [a-Z]\n"},
         {{"hello", "*.txt", "missing"}, "quarnel: Unable to search in folder missing\n"},
         {{"hello"}, "quarnel: give a search text, the file specifications and at most one folder\nTry 'quarnel --help'.\n"},
         {{"--frobnicate", "x", "*.txt"}, "quarnel: unknown option --frobnicate\nTry 'quarnel --help'.\n"},

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "TestDir.h"
+#include "model/TTextDecoder.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLWin.h"
-#include "presentation/TTextDecoder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 namespace {
 
@@ -25,6 +25,34 @@ TEST(TTextDecoder, ValidUtf8StaysAndOtherBytesReadAsWindows1252)
     };
     for (const Case& c : cases)
         EXPECT_EQ(TTextDecoder::ToUtf8(c.Bytes), c.Expected) << c.Bytes;
+}
+
+TEST(TTextDecoder, CharactersAtAnOffset)
+{
+    // Utf8At finds only well-formed UTF-8; CharAt falls back to the byte as Windows-1252.
+    struct Case {
+        std::string Bytes;
+        std::size_t At;
+        char32_t CodePoint;
+        std::size_t Length;
+        std::size_t Utf8Length;
+    };
+    const Case cases[] = {
+        {"a", 0, 'a', 1, 1},
+        {"x\xC3\xA9", 1, 0xE9, 2, 2},
+        {"\xF0\x9F\x98\x80", 0, 0x1F600, 4, 4},
+        {"\x80", 0, 0x20AC, 1, 0},
+        {"\x8A", 0, 0x160, 1, 0},
+        {"\xE4\xB8", 0, 0xE4, 1, 0},       // cut sequence
+        {"\xC3\xA9", 1, 0xA9, 1, 0},       // continuation byte alone
+        {"\xF4\x90\x80\x80", 0, 0xF4, 1, 0}, // above U+10FFFF
+    };
+    for (const Case& c : cases) {
+        const TTextDecoder::TChar read = TTextDecoder::CharAt(c.Bytes, c.At);
+        EXPECT_EQ(read.CodePoint, c.CodePoint) << c.Bytes;
+        EXPECT_EQ(read.Length, c.Length) << c.Bytes;
+        EXPECT_EQ(TTextDecoder::Utf8At(c.Bytes, c.At).Length, c.Utf8Length) << c.Bytes;
+    }
 }
 
 } // namespace

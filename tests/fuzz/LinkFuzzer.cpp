@@ -27,11 +27,11 @@
 #include <string_view>
 
 #include "model/TMatch.h"
+#include "model/TTextDecoder.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLOptions.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TLinkAction.h"
-#include "presentation/TTextDecoder.h"
 
 #include "FuzzSupport.h"
 

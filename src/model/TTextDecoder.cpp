@@ -1,4 +1,4 @@
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 namespace {
 
@@ -17,12 +17,12 @@ char32_t TTextDecoder::Windows1252(unsigned char byte)
     return byte;
 }
 
-std::size_t TTextDecoder::Utf8SequenceLength(std::string_view bytes, std::size_t at)
+TTextDecoder::TChar TTextDecoder::Utf8At(std::string_view bytes, std::size_t at)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = byte(at);
     if (lead < 0x80)
-        return 1;
+        return {lead, 1};
     std::size_t length;
     char32_t min;
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -35,20 +35,26 @@ std::size_t TTextDecoder::Utf8SequenceLength(std::string_view bytes, std::size_t
         length = 4;
         min = 0x10000;
     } else {
-        return 0;
+        return {};
     }
     if (at + length > bytes.size())
-        return 0;
+        return {};
     char32_t cp = lead & (0x3F >> (length - 1));
     for (std::size_t i = 1; i < length; ++i) {
         const unsigned char c = byte(at + i);
         if ((c & 0xC0) != 0x80)
-            return 0;
+            return {};
         cp = (cp << 6) | (c & 0x3F);
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
+        return {};
+    return {cp, length};
+}
+
+TTextDecoder::TChar TTextDecoder::CharAt(std::string_view bytes, std::size_t at)
+{
+    const TChar utf8 = Utf8At(bytes, at);
+    return utf8.Length ? utf8 : TChar{Windows1252(static_cast<unsigned char>(bytes[at])), 1};
 }
 
 void TTextDecoder::AppendUtf8(std::string& out, char32_t cp)
@@ -75,10 +81,10 @@ std::string TTextDecoder::ToUtf8(std::string_view bytes)
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = Utf8SequenceLength(bytes, i);
-        if (length > 0) {
-            out.append(bytes.data() + i, length);
-            i += length;
+        const TChar c = Utf8At(bytes, i);
+        if (c.Length > 0) {
+            out.append(bytes.data() + i, c.Length);
+            i += c.Length;
         } else {
             AppendUtf8(out, Windows1252(static_cast<unsigned char>(bytes[i])));
             ++i;
