@@ -1,5 +1,7 @@
 #include "platform/THTMLViewer.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QMouseEvent>
@@ -14,23 +16,9 @@
 #include <limits>
 
 #include "model/TAtomicFile.h"
-#include "platform/TMarkupText.h"
-#include "platform/TResultsDocumentBuilder.h"
-#include "platform/TResultsStyleCache.h"
+#include "platform/TResultsPaneStyle.h"
 
-namespace {
-
-// Reads the whole file at `path`; false when it cannot be read or is not a regular file.
-bool ReadFile(const std::string& path, std::string& bytes)
-{
-    struct stat info;
-    return TAtomicFile::ReadWholeFile(path, std::numeric_limits<std::size_t>::max(), bytes, info) ==
-           TAtomicFile::TReadOutcome::Read;
-}
-
-} // namespace
-
-THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), Styles(std::make_unique<TResultsStyleCache>())
+THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent)
 {
     setOpenLinks(false);
     setOpenExternalLinks(false);
@@ -40,52 +28,29 @@ THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), Styles(std::ma
 
 THTMLViewer::~THTMLViewer() = default;
 
-void THTMLViewer::Load(const std::string& path)
+void THTMLViewer::UseOptions(const THTMLOptions& options, const std::string& styleSheet)
 {
-    LoadBytes(path);
+    // A missing style sheet leaves Qt's own rendering.
+    std::string css;
+    struct stat info;
+    if (TAtomicFile::ReadWholeFile(styleSheet, std::numeric_limits<std::size_t>::max(), css, info) !=
+        TAtomicFile::TReadOutcome::Read)
+        css.clear();
+    const QString content = QString::fromUtf8(css.data(), static_cast<qsizetype>(css.size()));
+    if (!Style || Style->Css != content || Style->Font != font())
+        Style = std::make_unique<TResultsPaneStyle>(content, font());
+    Builder.Prepare(options, *Style);
 }
 
-bool THTMLViewer::LoadFile(const QString& path)
+void THTMLViewer::Show(const std::string& documentFile)
 {
-    return LoadBytes(QFile::encodeName(path).toStdString());
-}
-
-bool THTMLViewer::LoadBytes(const std::string& path)
-{
-    // The path stays bytes: a folder name that is not valid UTF-8 would not survive a QString.
-    std::string bytes;
-    if (path.empty() || !ReadFile(path, bytes)) {
+    std::unique_ptr<QTextDocument> document = Builder.TakeDocument();
+    if (!document) {
         Clear();
-        return false;
+        return;
     }
-    const QString text = TMarkupText::DecodeDocument(bytes);
-    bytes = std::string();
-
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const QFont documentFont = font();
-    Styles->Prepare(documentFont);
-    // The style sheet that the document links: a path, absolute or relative to the document's
-    // folder, or a file URL. A missing style sheet leaves Qt's own rendering.
-    auto styleSheet = [this, folder](const QString& href) -> TResultsStyleProbe& {
-        QString file = href;
-        if (href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
-            file = QUrl(href).toLocalFile();
-        std::string name = QFile::encodeName(file).toStdString();
-        if (name.empty() || name.front() != '/')
-            name = folder + name;
-        std::string css;
-        const QString content = ReadFile(name, css) ? QString::fromUtf8(css.data(), static_cast<qsizetype>(css.size()))
-                                                    : QString();
-        return Styles->For(content);
-    };
-
-    auto* document = new QTextDocument(this);
-    document->setDefaultFont(documentFont);
-    TResultsDocumentBuilder builder(*document, Styles->For(QString()), styleSheet);
-    builder.Build(text);
-    ShowDocument(document, builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(path)));
-    return true;
+    document->setParent(this);
+    ShowDocument(document.release(), Builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(documentFile)));
 }
 
 void THTMLViewer::Clear()

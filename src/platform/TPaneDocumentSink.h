@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringView>
+#include <QTextCursor>
+#include <QTextFormat>
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "presentation/THTMLOptions.h"
+#include "platform/TResultsPaneStyle.h"
+#include "presentation/TResultsSink.h"
+
+class QTextDocument;
+class QTextTable;
+class TLineLayout;
+
+// Builds the results pane's QTextDocument from the calls of a results document, as Qt renders
+// the HTML that THTMLWin writes for the same calls with its style sheet: the same text, white
+// space collapsed the same way, the same formats and links. Nothing is parsed.
+//
+// What keeps large documents fast: the document gets no layout while it is built, every line
+// is a block of its own, the body of a file becomes top-level blocks with its table cell's
+// padding (so that it is laid out lazily, screen by screen), only the heading bars are real
+// tables, and the line anchors ("Line00012:") go into a map from name to position instead of
+// the text formats.
+class TPaneDocumentSink : public TResultsSink {
+public:
+    TPaneDocumentSink();
+    ~TPaneDocumentSink() override;
+
+    // The options and the formats of the documents that follow; `style` must outlive them.
+    void Prepare(const THTMLOptions& options, const TResultsPaneStyle& style);
+
+    bool BeginDocument() override;
+    void WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow) override;
+    void WriteFileHeader(const TFileData& file) override;
+    void WriteFileLine(std::string_view lineText, int64_t lineNumber, const TMatchList& matches, std::size_t firstIndex,
+                       std::string_view filePath, uint32_t piece = 0) override;
+    void WriteGapMarker() override;
+    void WriteNote(std::string_view text) override;
+    void WriteMessageLine(std::string_view text) override;
+    void WriteFileFooter() override;
+    bool FlushDocument() override { return true; }
+    bool FinishDocument() override;
+
+    // The finished document and the position of each line anchor; null when none was built.
+    std::unique_ptr<QTextDocument> TakeDocument();
+    QHash<QString, int> TakeAnchors() { return std::move(Anchors); }
+    // Drops the document being built.
+    void Discard();
+
+    // Bytes of a file or a text as the pane shows them: valid UTF-8 as it is, any other byte as
+    // Windows-1252, and the characters that are structure to a QTextDocument as U+FFFD.
+    static QString Decode(std::string_view bytes);
+
+private:
+    enum class TKind { Root, Inline, Pre, Table, Cell };
+
+    // One open element and the formats of the text inside it.
+    struct TContext {
+        TKind Kind;
+        QTextCharFormat Char;
+        QTextBlockFormat Block;
+        quint64 Id;
+        bool Preformatted;
+    };
+
+    struct TOpenTable {
+        const QTextTableFormat* Format;
+        std::size_t Depth;            // index of its context
+        QTextTable* Table = nullptr;  // made at the first heading cell
+        bool Flat = false;            // a file's body: its cell is laid out as plain blocks
+        bool Decided = false;
+        bool CellOpen = false;
+        int Row = -1;
+        int Column = -1;
+    };
+
+    void Toolbar(int matchWindow);
+    void MatchLink(const QString& text, const QString& href);
+    void Line(const TLineLayout& layout, int64_t lineNumber, std::string_view filePath);
+
+    // White space outside preformatted text collapses to one space, dropped at a line's start.
+    void Text(QStringView text);
+    void PreformattedText(QStringView text);
+    void LineEnd() { Text(u"\n"); }
+    void Put(QStringView text);
+    void PutPendingSpace();
+    void Flush();
+    bool BlockIsEmpty() const { return Run.isEmpty() && Cursor.atBlockStart(); }
+    void Break();
+    void NewLine();
+    void NewLine(const QTextBlockFormat& format);
+    void StartBlockArea(const QTextBlockFormat& format);
+    void EndBlockArea();
+    void PushInline(const QTextCharFormat& added);
+    void PushLink(const QTextCharFormat& added, const QString& href);
+    void Push(TKind kind, QTextCharFormat charFormat, QTextBlockFormat blockFormat);
+    void Pop();
+    void PopTo(std::size_t size);
+    void StartPre();
+    void EndPre();
+    void RecordAnchor(const QString& name);
+    void OpenTable(const QTextTableFormat& format);
+    void StartRow();
+    // A heading cell becomes a real table cell; the body cell is laid out flat.
+    void StartCell(const TResultsPaneStyle::TCellStyle& style, bool heading);
+    void CloseCell();
+    void CloseTable();
+
+    THTMLOptions Options;
+    const TResultsPaneStyle* Style = nullptr;
+    std::unique_ptr<QTextDocument> Document;
+    QTextCursor Cursor;
+    bool SingleFileView = false;
+    std::vector<TContext> Contexts;
+    std::vector<TOpenTable> Tables;
+    QHash<QString, int> Anchors;
+    quint64 NextId = 0;
+
+    // Text of one format not yet inserted.
+    QString Run;
+    QTextCharFormat RunFormat;
+    quint64 RunId = ~quint64(0);
+
+    bool LineStart = true;
+    bool PendingSpace = false;
+    QTextCharFormat SpaceFormat;
+    quint64 SpaceId = 0;
+    // In preformatted text, a line end right after a line break or the start is not a line.
+    bool SkipNewline = false;
+};
