@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
@@ -18,8 +19,18 @@
 #include "model/TAtomicFile.h"
 #include "platform/TResultsPaneStyle.h"
 
-THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent)
+namespace {
+
+// How long one step of completing a large document may hold up the pane's events.
+constexpr qint64 BuildStep = 20;
+
+} // namespace
+
+THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), BuildTimer(new QTimer(this))
 {
+    BuildTimer->setSingleShot(true);
+    BuildTimer->setInterval(0);
+    connect(BuildTimer, &QTimer::timeout, this, &THTMLViewer::BuildMore);
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
@@ -30,6 +41,8 @@ THTMLViewer::~THTMLViewer() = default;
 
 void THTMLViewer::UseOptions(const THTMLOptions& options, const std::string& styleSheet)
 {
+    // The document being completed still needs its options and its formats.
+    CompleteDocument();
     // A missing style sheet leaves Qt's own rendering.
     std::string css;
     struct stat info;
@@ -42,6 +55,12 @@ void THTMLViewer::UseOptions(const THTMLOptions& options, const std::string& sty
     Builder.Prepare(options, *Style);
 }
 
+bool THTMLViewer::BeginDocument()
+{
+    CompleteDocument();
+    return Builder.BeginDocument();
+}
+
 void THTMLViewer::Show(const std::string& documentFile)
 {
     std::unique_ptr<QTextDocument> document = Builder.TakeDocument();
@@ -51,10 +70,44 @@ void THTMLViewer::Show(const std::string& documentFile)
     }
     document->setParent(this);
     ShowDocument(document.release(), Builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(documentFile)));
+    if (Builder.HasPending())
+        BuildTimer->start();
+}
+
+void THTMLViewer::Discard()
+{
+    // Only a document not yet shown is dropped; one being completed is the pane's.
+    if (!Builder.HasPending())
+        Builder.Discard();
+}
+
+void THTMLViewer::BuildMore()
+{
+    const bool complete = Builder.BuildMore(BuildStep);
+    TakeAnchors();
+    if (!complete)
+        BuildTimer->start();
+}
+
+void THTMLViewer::CompleteDocument()
+{
+    if (!Builder.HasPending())
+        return;
+    BuildTimer->stop();
+    Builder.BuildMore(-1);
+    TakeAnchors();
+}
+
+void THTMLViewer::TakeAnchors()
+{
+    const QHash<QString, int> anchors = Builder.TakeAnchors();
+    for (auto it = anchors.cbegin(); it != anchors.cend(); ++it)
+        Anchors.insert(it.key(), it.value());
 }
 
 void THTMLViewer::Clear()
 {
+    CompleteDocument();
     auto* document = new QTextDocument(this);
     document->setDefaultFont(font());
     ShowDocument(document, {}, QString());
@@ -81,7 +134,10 @@ void THTMLViewer::ShowDocument(QTextDocument* document, QHash<QString, int> anch
 
 bool THTMLViewer::ScrollToAnchor(const QString& name)
 {
-    const auto found = Anchors.constFind(name.startsWith(u'#') ? name.mid(1) : name);
+    const QString key = name.startsWith(u'#') ? name.mid(1) : name;
+    if (!Anchors.contains(key))
+        CompleteDocument();
+    const auto found = Anchors.constFind(key);
     if (found == Anchors.constEnd())
         return false;
     if (isVisible())
@@ -114,6 +170,7 @@ void THTMLViewer::showEvent(QShowEvent* event)
 
 void THTMLViewer::SelectAll()
 {
+    CompleteDocument();
     selectAll();
 }
 
@@ -161,6 +218,7 @@ void THTMLViewer::Print(QPrinter* printer, int fromPage, int toPage)
     fromPage = std::max(fromPage, 1);
     if (!printer || toPage < fromPage)
         return;
+    CompleteDocument();
     printer->setPrintRange(QPrinter::PageRange);
     printer->setFromTo(fromPage, toPage);
     document()->print(printer);
@@ -182,6 +240,13 @@ bool THTMLViewer::viewportEvent(QEvent* event)
     const bool handled = QTextBrowser::viewportEvent(event);
     --EventDepth;
     return handled;
+}
+
+void THTMLViewer::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::SelectAll))
+        CompleteDocument();
+    QTextBrowser::keyPressEvent(event);
 }
 
 void THTMLViewer::mouseReleaseEvent(QMouseEvent* event)

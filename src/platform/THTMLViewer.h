@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -34,7 +35,7 @@ public:
 
     // The document writer's calls (TResultsView).
     void UseOptions(const THTMLOptions& options, const std::string& styleSheet) override;
-    bool BeginDocument() override { return Builder.BeginDocument(); }
+    bool BeginDocument() override;
     void WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow) override
     {
         Builder.WriteTitle(title, subtitle, matchWindow);
@@ -51,9 +52,10 @@ public:
     void WriteFileFooter() override { Builder.WriteFileFooter(); }
     bool FlushDocument() override { return Builder.FlushDocument(); }
     bool FinishDocument() override { return Builder.FinishDocument(); }
-    // Shows the document just built, scrolled to its top.
+    // Shows the document just built, scrolled to its top. The end of a large document is added
+    // while it is shown, in steps between the events of the pane (see TPaneDocumentSink).
     void Show(const std::string& documentFile) override;
-    void Discard() override { Builder.Discard(); }
+    void Discard() override;
     // Shows an empty page; the pane then holds no document.
     void Clear() override;
 
@@ -73,6 +75,10 @@ public:
     int SelectionLength() const;
     void CopyToClipboard();
 
+    // Adds the rest of a document being completed now; the commands that need the whole
+    // document (selecting all, printing, scrolling to a line not yet built) call it first.
+    void CompleteDocument();
+
     // Prints pages fromPage to toPage (1-based, cut to the document's pages) of the document.
     void Print(QPrinter* printer, int fromPage, int toPage);
 
@@ -82,10 +88,13 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void BuildMore();
+    void TakeAnchors();
     void ShowDocument(QTextDocument* document, QHash<QString, int> anchors, const QString& fileName);
     void ScrollToPosition(int position);
     void OnAnchorClicked();
@@ -93,6 +102,8 @@ private:
 
     std::unique_ptr<TResultsPaneStyle> Style;
     TPaneDocumentSink Builder;
+    // Runs BuildMore while a document is being completed.
+    QTimer* BuildTimer;
     QString FileName;
     // Position of each line anchor in the document.
     QHash<QString, int> Anchors;

@@ -1,5 +1,6 @@
 #include "platform/TPaneDocumentSink.h"
 
+#include <QElapsedTimer>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
@@ -75,6 +76,9 @@ bool TPaneDocumentSink::BeginDocument()
 void TPaneDocumentSink::Discard()
 {
     Document.reset();
+    Deferring = false;
+    Pending.clear();
+    Next = 0;
     Cursor = QTextCursor();
     Contexts.clear();
     Tables.clear();
@@ -89,20 +93,78 @@ void TPaneDocumentSink::Discard()
 
 bool TPaneDocumentSink::FinishDocument()
 {
+    if (Deferring) {
+        Keep(TPendingCall(TPendingCall::TKind::Finish));
+        return true;
+    }
     if (!Document)
         return false;
-    while (!Tables.empty())
-        CloseTable();
-    Flush();
+    EndDocument();
     Cursor.endEditBlock();
     return true;
 }
 
+void TPaneDocumentSink::EndDocument()
+{
+    while (!Tables.empty())
+        CloseTable();
+    Flush();
+}
+
 std::unique_ptr<QTextDocument> TPaneDocumentSink::TakeDocument()
 {
+    if (!HasPending()) {
+        Cursor = QTextCursor();
+        Contexts.clear();
+        return std::move(Document);
+    }
+    // The builder goes on in the document once it is shown.
+    Flush();
+    Cursor.endEditBlock();
+    return std::move(Document);
+}
+
+bool TPaneDocumentSink::BuildMore(qint64 milliseconds)
+{
+    if (!HasPending())
+        return true;
+    QElapsedTimer timer;
+    timer.start();
+    Deferring = false;
+    Cursor.beginEditBlock();
+    while (HasPending() && (milliseconds < 0 || timer.elapsed() < milliseconds)) {
+        // A few calls between looks at the clock.
+        for (int i = 0; i < 64 && HasPending(); ++i)
+            Replay(Pending[Next++]);
+    }
+    Flush();
+    Cursor.endEditBlock();
+    if (HasPending()) {
+        Deferring = true;
+        return false;
+    }
+    Pending.clear();
+    Next = 0;
     Cursor = QTextCursor();
     Contexts.clear();
-    return std::move(Document);
+    Tables.clear();
+    return true;
+}
+
+void TPaneDocumentSink::Replay(const TPendingCall& call)
+{
+    using TKind = TPendingCall::TKind;
+    switch (call.Kind) {
+    case TKind::FileHeader: FileHeading(Decode(call.Text)); break;
+    case TKind::Line:
+        Line(TLineLayout(call.Text, TLinePlace{call.LineNumber, call.Piece}, call.Matches, 0), call.LineNumber, call.Path);
+        break;
+    case TKind::Gap: WriteGapMarker(); break;
+    case TKind::Note: WriteNote(call.Text); break;
+    case TKind::Message: WriteMessageLine(call.Text); break;
+    case TKind::FileFooter: WriteFileFooter(); break;
+    case TKind::Finish: EndDocument(); break;
+    }
 }
 
 void TPaneDocumentSink::WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow)
@@ -206,10 +268,15 @@ void TPaneDocumentSink::Toolbar(int matchWindow)
 
 void TPaneDocumentSink::WriteFileHeader(const TFileData& file)
 {
-    if (!Document)
-        return;
+    if (Deferring)
+        Keep(TPendingCall(TPendingCall::TKind::FileHeader, THTMLWin::HeadingText(file)));
+    else if (Document)
+        FileHeading(Decode(THTMLWin::HeadingText(file)));
+}
+
+void TPaneDocumentSink::FileHeading(const QString& name)
+{
     if (Options.FileNames) {
-        const QString name = Decode(THTMLWin::HeadingText(file));
         if (Options.FancyOutput) {
             OpenTable(Style->FileHeader.Table);
             StartRow();
@@ -244,7 +311,11 @@ void TPaneDocumentSink::WriteFileHeader(const TFileData& file)
 
 void TPaneDocumentSink::WriteFileFooter()
 {
-    if (!Document)
+    if (Deferring) {
+        Keep(TPendingCall(TPendingCall::TKind::FileFooter));
+        return;
+    }
+    if (!Cursor.document())
         return;
     if (Options.FixedFont) {
         EndPre();
@@ -276,9 +347,24 @@ void TPaneDocumentSink::MatchLink(const QString& text, const QString& href)
 void TPaneDocumentSink::WriteFileLine(std::string_view lineText, int64_t lineNumber, const TMatchList& matches,
                                       std::size_t firstIndex, std::string_view filePath, uint32_t piece)
 {
-    if (!Document || !Options.ShowFileContents)
+    if (!Options.ShowFileContents)
         return;
-    Line(TLineLayout(lineText, TLinePlace{lineNumber, piece}, matches, firstIndex), lineNumber, filePath);
+    const TLineLayout layout(lineText, TLinePlace{lineNumber, piece}, matches, firstIndex);
+    if (Deferring) {
+        TPendingCall call(TPendingCall::TKind::Line, std::string(lineText));
+        call.Path = filePath;
+        call.LineNumber = lineNumber;
+        call.Piece = piece;
+        call.Matches.assign(layout.begin(), layout.end());
+        Keep(std::move(call));
+        return;
+    }
+    if (!Document)
+        return;
+    Line(layout, lineNumber, filePath);
+    // Enough for the first screens: the rest is built once the document is shown.
+    if (Document->blockCount() >= ShownAtOnce)
+        Deferring = true;
 }
 
 void TPaneDocumentSink::Line(const TLineLayout& layout, int64_t lineNumber, std::string_view filePath)
@@ -331,7 +417,13 @@ void TPaneDocumentSink::Line(const TLineLayout& layout, int64_t lineNumber, std:
 
 void TPaneDocumentSink::WriteGapMarker()
 {
-    if (!Document || Options.MatchesOnly || !Options.ShowFileContents)
+    if (Options.MatchesOnly || !Options.ShowFileContents)
+        return;
+    if (Deferring) {
+        Keep(TPendingCall(TPendingCall::TKind::Gap));
+        return;
+    }
+    if (!Cursor.document())
         return;
     Text(QStringView(&NoBreakSpace, 1));
     Break();
@@ -340,7 +432,11 @@ void TPaneDocumentSink::WriteGapMarker()
 
 void TPaneDocumentSink::WriteNote(std::string_view text)
 {
-    if (!Document)
+    if (Deferring) {
+        Keep(TPendingCall(TPendingCall::TKind::Note, std::string(text)));
+        return;
+    }
+    if (!Cursor.document())
         return;
     Text(Decode(text));
     LineEnd();
@@ -348,7 +444,11 @@ void TPaneDocumentSink::WriteNote(std::string_view text)
 
 void TPaneDocumentSink::WriteMessageLine(std::string_view text)
 {
-    if (!Document)
+    if (Deferring) {
+        Keep(TPendingCall(TPendingCall::TKind::Message, std::string(text)));
+        return;
+    }
+    if (!Cursor.document())
         return;
     Text(Decode(text));
     Break();

@@ -7,6 +7,8 @@
 #include <QTextFormat>
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -26,9 +28,13 @@ class TLineLayout;
 // is a block of its own, the body of a file becomes top-level blocks with its table cell's
 // padding (so that it is laid out lazily, screen by screen), only the heading bars are real
 // tables, and the line anchors ("Line00012:") go into a map from name to position instead of
-// the text formats.
+// the text formats. A large document is shown once its first ShownAtOnce blocks are built: the
+// calls after them are kept, and BuildMore adds them to the document while it is shown.
 class TPaneDocumentSink : public TResultsSink {
 public:
+    // Blocks built before the document is handed over; several screens of lines.
+    static constexpr int ShownAtOnce = 3000;
+
     TPaneDocumentSink();
     ~TPaneDocumentSink() override;
 
@@ -47,10 +53,17 @@ public:
     bool FlushDocument() override { return true; }
     bool FinishDocument() override;
 
-    // The finished document and the position of each line anchor; null when none was built.
+    // The finished document, or its first part when calls are kept for later (HasPending), and
+    // the position of each line anchor recorded since the last call; null when none was built.
+    // The caller owns the document; until it is complete it must neither change nor delete it.
     std::unique_ptr<QTextDocument> TakeDocument();
-    QHash<QString, int> TakeAnchors() { return std::move(Anchors); }
-    // Drops the document being built.
+    QHash<QString, int> TakeAnchors() { return std::exchange(Anchors, {}); }
+    // True while kept calls remain to be added to a document handed over.
+    bool HasPending() const { return Next < Pending.size(); }
+    // Adds kept calls to the document for about `milliseconds` (all of them when negative).
+    // True when the document is complete.
+    bool BuildMore(qint64 milliseconds);
+    // Drops the document being built and any kept calls.
     void Discard();
 
     // Bytes of a file or a text as the pane shows them: valid UTF-8 as it is, any other byte as
@@ -80,6 +93,22 @@ private:
         int Column = -1;
     };
 
+    // A call kept for later, with copies of what it refers to.
+    struct TPendingCall {
+        enum class TKind { FileHeader, Line, Gap, Note, Message, FileFooter, Finish };
+        explicit TPendingCall(TKind kind, std::string text = {}) : Kind(kind), Text(std::move(text)) {}
+
+        TKind Kind;
+        std::string Text;  // the line's bytes, the heading's name, the note or message
+        std::string Path;  // the path that the line's match links open
+        int64_t LineNumber = 0;
+        uint32_t Piece = 0;
+        TMatchList Matches;  // the matches on the line
+    };
+    void Replay(const TPendingCall& call);
+    void Keep(TPendingCall call) { Pending.push_back(std::move(call)); }
+    void FileHeading(const QString& name);
+    void EndDocument();
     void Toolbar(int matchWindow);
     void MatchLink(const QString& text, const QString& href);
     void Line(const TLineLayout& layout, int64_t lineNumber, std::string_view filePath);
@@ -133,4 +162,9 @@ private:
     quint64 SpaceId = 0;
     // In preformatted text, a line end right after a line break or the start is not a line.
     bool SkipNewline = false;
+
+    // Calls are kept instead of built (the document's first part is complete).
+    bool Deferring = false;
+    std::vector<TPendingCall> Pending;
+    std::size_t Next = 0;
 };

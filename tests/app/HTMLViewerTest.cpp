@@ -556,6 +556,58 @@ private slots:
         QCOMPARE(heading.currentTable()->cellAt(heading).format().background().color(), QColor(0x65, 0x43, 0x21));
     }
 
+    // A large document is shown once its first screens are built; the rest is added while it
+    // is shown, and what needs the whole document completes it first.
+    void largeDocumentIsCompletedWhileShown()
+    {
+        Documents documents;
+        documents.Html.Options.FixedFont = true;
+        documents.WholeFile(*documents.Lines(6000, {10, 5990}));
+        THTMLViewer& viewer = documents.Viewer;
+        QVERIFY(viewer.HasDocument());
+        QVERIFY(viewer.document()->blockCount() < 6000);
+        QVERIFY(viewer.toPlainText().contains(QStringLiteral("00010: line needle 10")));
+        QVERIFY(documents.Show());
+        QTRY_VERIFY(viewer.toPlainText().contains(QStringLiteral("05990: line needle 5990")));
+        QVERIFY(viewer.ScrollToAnchor(QStringLiteral("Line05990:")));
+
+        // Completed by what needs it: the jump to a line not yet built, selecting all.
+        documents.WholeFile(*documents.Lines(6000, {10, 5990}));
+        QVERIFY(viewer.ScrollToAnchor(QStringLiteral("Line05990:")));
+        QVERIFY(viewer.toPlainText().contains(QStringLiteral("06000: line 6000")));
+        documents.WholeFile(*documents.Lines(6000, {10, 5990}));
+        viewer.SelectAll();
+        QVERIFY(viewer.SelectedText().contains(QStringLiteral("06000: line 6000")));
+
+        // What it shows at last is what Qt's rendering of the document file shows.
+        QFile css(ResourcesFolder() + QStringLiteral("/style.css"));
+        QVERIFY(css.open(QIODevice::ReadOnly));
+        QFile written(viewer.DocumentFileName());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QTextDocument qt;
+        qt.setDefaultFont(viewer.font());
+        qt.setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
+        qt.setHtml(Decoded(written.readAll()));
+        QCOMPARE(CharactersAndFormats(*viewer.document()), CharactersAndFormats(qt));
+    }
+
+    // A new document while one is being completed: the first is finished, then replaced.
+    void newDocumentWhileOneIsCompleted()
+    {
+        Documents documents;
+        documents.WholeFile(*documents.Lines(6000, {5990}));
+        THTMLViewer& viewer = documents.Viewer;
+        QVERIFY(viewer.document()->blockCount() < 6000);
+        documents.WholeFile(*documents.Lines(20, {7}));
+        QVERIFY(!viewer.ScrollToAnchor(QStringLiteral("Line05990:")));
+        QVERIFY(viewer.ScrollToAnchor(QStringLiteral("Line00007:")));
+        QVERIFY(!viewer.toPlainText().contains(QStringLiteral("05990:")));
+        QVERIFY(viewer.toPlainText().contains(QStringLiteral("00020: line 20")));
+        QVERIFY(documents.Show());
+        QTest::qWait(50);
+        QVERIFY(!viewer.toPlainText().contains(QStringLiteral("05990:")));
+    }
+
     // What keeps large documents fast: a file's lines are blocks of their own in the top-level
     // flow, not one table and not one block, and the line anchors are not text formats.
     void fileLinesAreTopLevelBlocks()
