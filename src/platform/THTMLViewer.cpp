@@ -70,14 +70,14 @@ void THTMLViewer::Show(const std::string& documentFile)
     }
     document->setParent(this);
     ShowDocument(document.release(), Builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(documentFile)));
-    if (Builder.HasPending())
+    if (Builder.IsCompleting())
         BuildTimer->start();
 }
 
 void THTMLViewer::Discard()
 {
     // Only a document not yet shown is dropped; one being completed is the pane's.
-    if (!Builder.HasPending())
+    if (!Builder.IsCompleting())
         Builder.Discard();
 }
 
@@ -91,7 +91,7 @@ void THTMLViewer::BuildMore()
 
 void THTMLViewer::CompleteDocument()
 {
-    if (!Builder.HasPending())
+    if (!Builder.IsCompleting())
         return;
     BuildTimer->stop();
     Builder.BuildMore(-1);

@@ -58,8 +58,10 @@ public:
     // The caller owns the document; until it is complete it must neither change nor delete it.
     std::unique_ptr<QTextDocument> TakeDocument();
     QHash<QString, int> TakeAnchors() { return std::exchange(Anchors, {}); }
-    // True while kept calls remain to be added to a document handed over.
+    // True while kept calls remain to be added to the document.
     bool HasPending() const { return Next < Pending.size(); }
+    // True while a document handed over still lacks some of its calls.
+    bool IsCompleting() const { return !Document && HasPending(); }
     // Adds kept calls to the document for about `milliseconds` (all of them when negative).
     // True when the document is complete.
     bool BuildMore(qint64 milliseconds);

@@ -22,16 +22,17 @@ class TSettingsStore;
 // made exclusively in the temporary folder) and is never held in memory. Each write becomes one
 // line of the file and adds its length to WrittenCount (the line ends are not counted).
 // FinishDocument closes the file and has the pane show it unless it is too large; the pane stops
-// building a document as soon as it grows too large. At most one
-// document file exists at a time: beginning a new document deletes the previous file, and the
-// builder deletes its last file when it goes. Single-threaded.
+// building a document as soon as it grows too large. At most one document file exists at a
+// time: beginning a new document deletes the previous file, and the builder deletes its last
+// file when it goes. Single-threaded.
 class THTMLWin : public TResultsSink {
 public:
     // Documents of more characters than this are not loaded into the pane.
     static constexpr int64_t LoadLimit = 10'000'000;
     static constexpr std::string_view CheckMark = "&#x2714;";
 
-    // `viewer` receives finished documents; it may be null (console, tests) and is not owned.
+    // `viewer` is fed every call of each document and shows it when it is finished; it may be
+    // null (console, tests) and is not owned.
     // `programFolder` is the folder that holds "style.css", without a trailing separator.
     THTMLWin(TResultsView* viewer, std::string programFolder);
     ~THTMLWin() override;

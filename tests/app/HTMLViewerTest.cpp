@@ -608,6 +608,30 @@ private slots:
         QVERIFY(!viewer.toPlainText().contains(QStringLiteral("05990:")));
     }
 
+    // A document too large for the pane is dropped as soon as it grows too large; the pane
+    // goes on showing the one before, and the next document is built afresh.
+    void tooLargeDocumentKeepsWhatThePaneShows()
+    {
+        Documents documents;
+        documents.WholeFile(*documents.Lines(20, {7}));
+        THTMLViewer& viewer = documents.Viewer;
+        const QString shown = viewer.toPlainText();
+        THTMLWin& html = documents.Html;
+        html.Options.TitleAndMenu = false;
+        html.BeginDocument();
+        const std::string line(100, 'x');
+        while (!html.IsTooLarge())
+            html.WriteMessageLine(line);
+        html.FinishDocument();
+        QCOMPARE(viewer.toPlainText(), shown);
+        QVERIFY(viewer.ScrollToAnchor(QStringLiteral("Line00007:")));
+
+        documents.WholeFile(*documents.Lines(20, {9}));
+        QVERIFY(viewer.ScrollToAnchor(QStringLiteral("Line00009:")));
+        QVERIFY(viewer.toPlainText().contains(QStringLiteral("00020: line 20")));
+        QVERIFY(!viewer.toPlainText().contains(QString::fromStdString(line)));
+    }
+
     // What keeps large documents fast: a file's lines are blocks of their own in the top-level
     // flow, not one table and not one block, and the line anchors are not text formats.
     void fileLinesAreTopLevelBlocks()
