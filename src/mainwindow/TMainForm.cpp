@@ -257,7 +257,7 @@ void TMainForm::FormCreate()
     Viewer = std::make_unique<TFileSectionWriter>(*Builder);
     Viewer->ProcessPendingMessage = [this] { Pump(); };
     Viewer->StopRequested = [this] { return StopLoading; };
-    connect(Pane, &THTMLViewer::linkClicked, this, &TMainForm::HTMLWindowHotSpotClick);
+    connect(Pane, &THTMLViewer::actionClicked, this, &TMainForm::HTMLWindowAction);
 
     SearchEngine = std::make_unique<TSearchEngine>(Search, FileList, RunStats, NoShell);
     if (!Options.CurrentFolder.empty())
@@ -1531,10 +1531,14 @@ void TMainForm::RebuildView()
 
 void TMainForm::HTMLWindowHotSpotClick(const QString& target)
 {
+    HTMLWindowAction(TLinkAction::Parse(ToBytes(target)));
+}
+
+void TMainForm::HTMLWindowAction(const TLinkAction& action)
+{
     // A click while a view loads would start a second load inside the first.
     if (Program.BusyState != TProgramData::Idle)
         return;
-    const TLinkAction action = TLinkAction::Parse(ToBytes(target));
     if (action.Apply(Builder->Options, Program.MatchWindow)) {
         RebuildView();
     } else if (action.Kind == TLinkAction::TKind::OpenFile) {

@@ -19,6 +19,7 @@
 #include "model/TSettingsStore.h"
 #include "platform/TEventPump.h"
 #include "platform/TQtShellInfo.h"
+#include "presentation/TLinkAction.h"
 #include "replace/TReplaceData.h"
 
 class QAction;
@@ -219,6 +220,7 @@ public slots:
 
     // The results pane.
     void HTMLWindowHotSpotClick(const QString& target);
+    void HTMLWindowAction(const TLinkAction& action);
     void HTMLTitleClick();
     void OpenInBrowserClick();
     void HTMLPopupMenuPopup();

@@ -264,7 +264,14 @@ void THTMLViewer::OnAnchorClicked()
     const QString href = ReleasedOnHref ? *ReleasedOnHref : HrefOfSelectedAnchor();
     if (href.isEmpty())
         return;
-    QMetaObject::invokeMethod(this, [this, href] { emit linkClicked(href); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, href] {
+            emit linkClicked(href);
+            const QByteArray link = href.toUtf8();
+            emit actionClicked(TLinkAction::Parse(std::string_view(link.constData(), static_cast<std::size_t>(link.size()))));
+        },
+        Qt::QueuedConnection);
 }
 
 QString THTMLViewer::HrefOfSelectedAnchor() const

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/TPaneDocumentSink.h"
+#include "presentation/TLinkAction.h"
 #include "presentation/TResultsView.h"
 
 class QPrinter;
@@ -24,8 +25,9 @@ class TResultsPaneStyle;
 // style sheet that the document links (TResultsPaneStyle), kept while it stays the same.
 //
 // Links are never followed. A click (or Enter on a link reached with Tab) emits linkClicked with
-// the link's text exactly as the document means it (entities decoded), after the input event has
-// been handled, so a receiver may load a new document at once.
+// the link's text exactly as the document means it (entities decoded), and actionClicked with
+// what it asks (TLinkAction), after the input event has been handled, so a receiver may load a
+// new document at once.
 class THTMLViewer : public QTextBrowser, public TResultsView {
     Q_OBJECT
 
@@ -83,7 +85,10 @@ public:
     void Print(QPrinter* printer, int fromPage, int toPage);
 
 signals:
+    // The link's text, as the document file holds it.
     void linkClicked(const QString& href);
+    // What the link asks of the window; emitted right after linkClicked.
+    void actionClicked(const TLinkAction& action);
 
 protected:
     bool event(QEvent* event) override;

@@ -224,9 +224,19 @@ private slots:
         const QPoint middle = (viewer.cursorRect(start).center() + viewer.cursorRect(end).center()) / 2;
 
         QSignalSpy clicked(&viewer, &THTMLViewer::linkClicked);
+        std::vector<TLinkAction> actions;
+        connect(&viewer, &THTMLViewer::actionClicked, &viewer, [&](const TLinkAction& action) { actions.push_back(action); });
         QTest::mouseClick(viewer.viewport(), Qt::LeftButton, {}, middle);
         QTRY_COMPARE(clicked.count(), 1);
         QCOMPARE(clicked.at(0).at(0).toString(), expected);
+        // The same click as what it asks of the window.
+        QCOMPARE(actions.size(), std::size_t(1));
+        const QByteArray link = expected.toUtf8();
+        const TLinkAction wanted = TLinkAction::Parse(std::string_view(link.constData(), static_cast<std::size_t>(link.size())));
+        QVERIFY(wanted.Kind != TLinkAction::TKind::None);
+        QVERIFY(actions.front().Kind == wanted.Kind);
+        QVERIFY(actions.front().Target == wanted.Target);
+        QCOMPARE(actions.front().MatchWindow, wanted.MatchWindow);
         QCOMPARE(viewer.DocumentFileName(), file);
         QCOMPARE(viewer.toPlainText(), shown);
         QVERIFY(viewer.source().isEmpty());
