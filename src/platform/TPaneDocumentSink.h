@@ -2,22 +2,19 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringView>
-#include <QTextCursor>
-#include <QTextFormat>
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "presentation/THTMLOptions.h"
 #include "platform/TResultsPaneStyle.h"
+#include "platform/TRichTextWriter.h"
+#include "presentation/THTMLOptions.h"
 #include "presentation/TResultsSink.h"
 
 class QTextDocument;
-class QTextTable;
 class TLineLayout;
 
 // Builds the results pane's QTextDocument from the calls of a results document, as Qt renders
@@ -57,7 +54,7 @@ public:
     // the position of each line anchor recorded since the last call; null when none was built.
     // The caller owns the document; until it is complete it must neither change nor delete it.
     std::unique_ptr<QTextDocument> TakeDocument();
-    QHash<QString, int> TakeAnchors() { return std::exchange(Anchors, {}); }
+    QHash<QString, int> TakeAnchors() { return Out.TakeAnchors(); }
     // True while kept calls remain to be added to the document.
     bool HasPending() const { return Next < Pending.size(); }
     // True while a document handed over still lacks some of its calls.
@@ -73,28 +70,6 @@ public:
     static QString Decode(std::string_view bytes);
 
 private:
-    enum class TKind { Root, Inline, Pre, Table, Cell };
-
-    // One open element and the formats of the text inside it.
-    struct TContext {
-        TKind Kind;
-        QTextCharFormat Char;
-        QTextBlockFormat Block;
-        quint64 Id;
-        bool Preformatted;
-    };
-
-    struct TOpenTable {
-        const QTextTableFormat* Format;
-        std::size_t Depth;            // index of its context
-        QTextTable* Table = nullptr;  // made at the first heading cell
-        bool Flat = false;            // a file's body: its cell is laid out as plain blocks
-        bool Decided = false;
-        bool CellOpen = false;
-        int Row = -1;
-        int Column = -1;
-    };
-
     // A call kept for later, with copies of what it refers to.
     struct TPendingCall {
         enum class TKind { FileHeader, Line, Gap, Note, Message, FileFooter, Finish };
@@ -110,60 +85,17 @@ private:
     void Replay(const TPendingCall& call);
     void Keep(TPendingCall call) { Pending.push_back(std::move(call)); }
     void FileHeading(const QString& name);
-    void EndDocument();
     void Toolbar(int matchWindow);
     void MatchLink(const QString& text, const QString& href);
     void Line(const TLineLayout& layout, int64_t lineNumber, std::string_view filePath);
 
-    // White space outside preformatted text collapses to one space, dropped at a line's start.
-    void Text(QStringView text);
-    void PreformattedText(QStringView text);
-    void LineEnd() { Text(u"\n"); }
-    void Put(QStringView text);
-    void PutPendingSpace();
-    void Flush();
-    bool BlockIsEmpty() const { return Run.isEmpty() && Cursor.atBlockStart(); }
-    void Break();
-    void NewLine();
-    void NewLine(const QTextBlockFormat& format);
-    void StartBlockArea(const QTextBlockFormat& format);
-    void EndBlockArea();
-    void PushInline(const QTextCharFormat& added);
-    void PushLink(const QTextCharFormat& added, const QString& href);
-    void Push(TKind kind, QTextCharFormat charFormat, QTextBlockFormat blockFormat);
-    void Pop();
-    void PopTo(std::size_t size);
-    void StartPre();
-    void EndPre();
-    void RecordAnchor(const QString& name);
-    void OpenTable(const QTextTableFormat& format);
-    void StartRow();
-    // A heading cell becomes a real table cell; the body cell is laid out flat.
-    void StartCell(const TResultsPaneStyle::TCellStyle& style, bool heading);
-    void CloseCell();
-    void CloseTable();
+    void LineEnd() { Out.Text(u"\n"); }
 
     THTMLOptions Options;
     const TResultsPaneStyle* Style = nullptr;
     std::unique_ptr<QTextDocument> Document;
-    QTextCursor Cursor;
     bool SingleFileView = false;
-    std::vector<TContext> Contexts;
-    std::vector<TOpenTable> Tables;
-    QHash<QString, int> Anchors;
-    quint64 NextId = 0;
-
-    // Text of one format not yet inserted.
-    QString Run;
-    QTextCharFormat RunFormat;
-    quint64 RunId = ~quint64(0);
-
-    bool LineStart = true;
-    bool PendingSpace = false;
-    QTextCharFormat SpaceFormat;
-    quint64 SpaceId = 0;
-    // In preformatted text, a line end right after a line break or the start is not a line.
-    bool SkipNewline = false;
+    TRichTextWriter Out;
 
     // Calls are kept instead of built (the document's first part is complete).
     bool Deferring = false;
