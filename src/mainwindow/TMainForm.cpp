@@ -175,7 +175,7 @@ void TMainForm::CreateCommandObjects()
     // The results pane exists before the document, which loads into it.
     Builder = std::make_unique<THTMLWin>(Pane, Options.ProgramFolder);
     Builder->LoadOptions(Store);
-    connect(Pane, &THTMLViewer::linkClicked, this, [this](const QString& target) { Viewing->LinkClicked(target); });
+    connect(Pane, &THTMLViewer::actionClicked, this, [this](const TLinkAction& action) { Viewing->ActionClicked(action); });
 
     // The dialogs, created once in this order and shown modally when used.
     ReplaceConfirm = new TReplaceConfirmDlg(this);

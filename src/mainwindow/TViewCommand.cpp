@@ -313,10 +313,14 @@ void TViewCommand::RebuildView()
 
 void TViewCommand::LinkClicked(const QString& target)
 {
+    ActionClicked(TLinkAction::Parse(TDialogText::Bytes(target)));
+}
+
+void TViewCommand::ActionClicked(const TLinkAction& action)
+{
     // A click while a view loads would start a second load inside the first.
     if (!Parts.State.IsIdle())
         return;
-    const TLinkAction action = TLinkAction::Parse(TDialogText::Bytes(target));
     if (action.Apply(Parts.Document.Options, Parts.Program.MatchWindow)) {
         RebuildView();
     } else if (action.Kind == TLinkAction::TKind::OpenFile && Callbacks.OpenFileAt) {

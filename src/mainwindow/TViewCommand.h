@@ -10,6 +10,7 @@
 #include "mainwindow/TWindowParts.h"
 #include "presentation/TFileSectionWriter.h"
 
+class TLinkAction;
 class QMenu;
 class TEventPump;
 class THTMLViewer;
@@ -65,6 +66,8 @@ public:
 
     // The results pane: a link, the title and menu option, the browser.
     void LinkClicked(const QString& target);
+    // The same for a link of the pane, which reports the action it asks for.
+    void ActionClicked(const TLinkAction& action);
     void TitleClick();
     void OpenInBrowserClick();
     // Shows the current match of the displayed file.

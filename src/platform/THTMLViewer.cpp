@@ -1,7 +1,10 @@
 #include "platform/THTMLViewer.h"
 
+#include <sys/stat.h>
+
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
@@ -14,24 +17,20 @@
 #include <limits>
 
 #include "model/TAtomicFile.h"
-#include "platform/TMarkupText.h"
-#include "platform/TResultsDocumentBuilder.h"
-#include "platform/TResultsStyleCache.h"
+#include "platform/TResultsPaneStyle.h"
 
 namespace {
 
-// Reads the whole file at `path`; false when it cannot be read or is not a regular file.
-bool ReadFile(const std::string& path, std::string& bytes)
-{
-    struct stat info;
-    return TAtomicFile::ReadWholeFile(path, std::numeric_limits<std::size_t>::max(), bytes, info) ==
-           TAtomicFile::TReadOutcome::Read;
-}
+// How long one step of completing a large document may hold up the pane's events.
+constexpr qint64 BuildStep = 20;
 
 } // namespace
 
-THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), Styles(std::make_unique<TResultsStyleCache>())
+THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), BuildTimer(new QTimer(this))
 {
+    BuildTimer->setSingleShot(true);
+    BuildTimer->setInterval(0);
+    connect(BuildTimer, &QTimer::timeout, this, &THTMLViewer::BuildMore);
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
@@ -40,56 +39,75 @@ THTMLViewer::THTMLViewer(QWidget* parent) : QTextBrowser(parent), Styles(std::ma
 
 THTMLViewer::~THTMLViewer() = default;
 
-void THTMLViewer::Load(const std::string& path)
+void THTMLViewer::UseOptions(const THTMLOptions& options, const std::string& styleSheet)
 {
-    LoadBytes(path);
+    // The document being completed still needs its options and its formats.
+    CompleteDocument();
+    // A missing style sheet leaves Qt's own rendering.
+    std::string css;
+    struct stat info;
+    if (TAtomicFile::ReadWholeFile(styleSheet, std::numeric_limits<std::size_t>::max(), css, info) !=
+        TAtomicFile::TReadOutcome::Read)
+        css.clear();
+    const QString content = QString::fromUtf8(css.data(), static_cast<qsizetype>(css.size()));
+    if (!Style || Style->Css != content || Style->Font != font())
+        Style = std::make_unique<TResultsPaneStyle>(content, font());
+    Builder.Prepare(options, *Style);
 }
 
-bool THTMLViewer::LoadFile(const QString& path)
+bool THTMLViewer::BeginDocument()
 {
-    return LoadBytes(QFile::encodeName(path).toStdString());
+    CompleteDocument();
+    return Builder.BeginDocument();
 }
 
-bool THTMLViewer::LoadBytes(const std::string& path)
+void THTMLViewer::Show(const std::string& documentFile)
 {
-    // The path stays bytes: a folder name that is not valid UTF-8 would not survive a QString.
-    std::string bytes;
-    if (path.empty() || !ReadFile(path, bytes)) {
+    std::unique_ptr<QTextDocument> document = Builder.TakeDocument();
+    if (!document) {
         Clear();
-        return false;
+        return;
     }
-    const QString text = TMarkupText::DecodeDocument(bytes);
-    bytes = std::string();
+    document->setParent(this);
+    ShowDocument(document.release(), Builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(documentFile)));
+    if (Builder.IsCompleting())
+        BuildTimer->start();
+}
 
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const QFont documentFont = font();
-    Styles->Prepare(documentFont);
-    // The style sheet that the document links: a path, absolute or relative to the document's
-    // folder, or a file URL. A missing style sheet leaves Qt's own rendering.
-    auto styleSheet = [this, folder](const QString& href) -> TResultsStyleProbe& {
-        QString file = href;
-        if (href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
-            file = QUrl(href).toLocalFile();
-        std::string name = QFile::encodeName(file).toStdString();
-        if (name.empty() || name.front() != '/')
-            name = folder + name;
-        std::string css;
-        const QString content = ReadFile(name, css) ? QString::fromUtf8(css.data(), static_cast<qsizetype>(css.size()))
-                                                    : QString();
-        return Styles->For(content);
-    };
+void THTMLViewer::Discard()
+{
+    // Only a document not yet shown is dropped; one being completed is the pane's.
+    if (!Builder.IsCompleting())
+        Builder.Discard();
+}
 
-    auto* document = new QTextDocument(this);
-    document->setDefaultFont(documentFont);
-    TResultsDocumentBuilder builder(*document, Styles->For(QString()), styleSheet);
-    builder.Build(text);
-    ShowDocument(document, builder.TakeAnchors(), QFile::decodeName(QByteArray::fromStdString(path)));
-    return true;
+void THTMLViewer::BuildMore()
+{
+    const bool complete = Builder.BuildMore(BuildStep);
+    TakeAnchors();
+    if (!complete)
+        BuildTimer->start();
+}
+
+void THTMLViewer::CompleteDocument()
+{
+    if (!Builder.IsCompleting())
+        return;
+    BuildTimer->stop();
+    Builder.BuildMore(-1);
+    TakeAnchors();
+}
+
+void THTMLViewer::TakeAnchors()
+{
+    const QHash<QString, int> anchors = Builder.TakeAnchors();
+    for (auto it = anchors.cbegin(); it != anchors.cend(); ++it)
+        Anchors.insert(it.key(), it.value());
 }
 
 void THTMLViewer::Clear()
 {
+    CompleteDocument();
     auto* document = new QTextDocument(this);
     document->setDefaultFont(font());
     ShowDocument(document, {}, QString());
@@ -116,7 +134,10 @@ void THTMLViewer::ShowDocument(QTextDocument* document, QHash<QString, int> anch
 
 bool THTMLViewer::ScrollToAnchor(const QString& name)
 {
-    const auto found = Anchors.constFind(name.startsWith(u'#') ? name.mid(1) : name);
+    const QString key = name.startsWith(u'#') ? name.mid(1) : name;
+    if (!Anchors.contains(key))
+        CompleteDocument();
+    const auto found = Anchors.constFind(key);
     if (found == Anchors.constEnd())
         return false;
     if (isVisible())
@@ -149,6 +170,7 @@ void THTMLViewer::showEvent(QShowEvent* event)
 
 void THTMLViewer::SelectAll()
 {
+    CompleteDocument();
     selectAll();
 }
 
@@ -196,6 +218,7 @@ void THTMLViewer::Print(QPrinter* printer, int fromPage, int toPage)
     fromPage = std::max(fromPage, 1);
     if (!printer || toPage < fromPage)
         return;
+    CompleteDocument();
     printer->setPrintRange(QPrinter::PageRange);
     printer->setFromTo(fromPage, toPage);
     document()->print(printer);
@@ -219,6 +242,13 @@ bool THTMLViewer::viewportEvent(QEvent* event)
     return handled;
 }
 
+void THTMLViewer::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::SelectAll))
+        CompleteDocument();
+    QTextBrowser::keyPressEvent(event);
+}
+
 void THTMLViewer::mouseReleaseEvent(QMouseEvent* event)
 {
     ReleasedOnHref = anchorAt(event->position().toPoint());
@@ -234,7 +264,14 @@ void THTMLViewer::OnAnchorClicked()
     const QString href = ReleasedOnHref ? *ReleasedOnHref : HrefOfSelectedAnchor();
     if (href.isEmpty())
         return;
-    QMetaObject::invokeMethod(this, [this, href] { emit linkClicked(href); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, href] {
+            emit linkClicked(href);
+            const QByteArray link = href.toUtf8();
+            emit actionClicked(TLinkAction::Parse(std::string_view(link.constData(), static_cast<std::size_t>(link.size()))));
+        },
+        Qt::QueuedConnection);
 }
 
 QString THTMLViewer::HrefOfSelectedAnchor() const

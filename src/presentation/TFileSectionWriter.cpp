@@ -10,7 +10,7 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TLeftovers.h"
-#include "presentation/THTMLWin.h"
+#include "presentation/TResultsSink.h"
 #include "presentation/TLineSelection.h"
 #include "presentation/TMemberExtraction.h"
 
@@ -28,7 +28,7 @@ constexpr int ProgressStep = 100;
 
 }
 
-TFileSectionWriter::TFileSectionWriter(THTMLWin& document) : Document(document)
+TFileSectionWriter::TFileSectionWriter(TResultsSink& document) : Document(document)
 {
 }
 

@@ -8,7 +8,7 @@
 
 class TFileData;
 class TFileList;
-class THTMLWin;
+class TResultsSink;
 
 // Writes one found file's section of a results document: its heading, the lines that the view
 // shows (read from the file, see TLineSelection), and its footer. A file changed since the
@@ -41,7 +41,7 @@ public:
     static constexpr std::string_view BrowserOfferAllFiles =
         "There are too many results to display efficiently in Quarnel. Would you like to view them into your browser?";
 
-    explicit TFileSectionWriter(THTMLWin& document);
+    explicit TFileSectionWriter(TResultsSink& document);
     ~TFileSectionWriter();
     // Not copyable: owns its private extraction folder.
     TFileSectionWriter(const TFileSectionWriter&) = delete;
@@ -96,7 +96,7 @@ private:
     std::string ExtractToPrivateFolder(const TFileData& member);
     void ClearPrivateFolder();
 
-    THTMLWin& Document;
+    TResultsSink& Document;
     std::string PrivateFolder;
     bool InAllFilesView = false;
 };

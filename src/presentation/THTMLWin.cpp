@@ -18,15 +18,12 @@
 #include "model/TTextDecoder.h"
 #include "presentation/THTMLEscape.h"
 #include "presentation/THTMLLink.h"
+#include "presentation/TLineLayout.h"
 #include "presentation/TResultsView.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A line shows at most this many bytes after its last match (or from its start without one),
-// so that very long lines do not bloat the document.
-constexpr std::size_t TailLimit = 1000;
 
 constexpr std::string_view MatchStart = "<FONT class=match>";
 constexpr std::string_view NumberStart = "<FONT class=number>";
@@ -36,41 +33,6 @@ constexpr std::string_view LineBreak = "<br>";
 std::string_view Mark(bool on)
 {
     return on ? THTMLWin::CheckMark : std::string_view();
-}
-
-// The part of `line` from byte `from` for `count` bytes, cut to the line.
-std::string_view Part(std::string_view line, std::size_t from, std::size_t count)
-{
-    if (from >= line.size())
-        return {};
-    return line.substr(from, count);
-}
-
-// A 1-based column as a byte offset into a line of `size` bytes.
-std::size_t Offset(int32_t column, std::size_t size)
-{
-    if (column <= 1)
-        return 0;
-    return std::min<std::size_t>(static_cast<std::size_t>(column) - 1, size);
-}
-
-// At most TailLimit bytes of `line` from `from`. A UTF-8 character that the limit would cut in
-// two is left out whole, so the pane never shows half a character as a stray symbol.
-std::string_view Tail(std::string_view line, std::size_t from)
-{
-    const std::string_view rest = Part(line, from, std::string_view::npos);
-    if (rest.size() <= TailLimit)
-        return rest;
-    std::size_t cut = TailLimit;
-    for (std::size_t back = 1; back <= 3; ++back) {
-        const std::size_t start = cut - back;
-        if ((static_cast<unsigned char>(rest[start]) & 0xC0) != 0x80) {
-            if (TTextDecoder::Utf8SequenceLength(rest, start) > back)
-                cut = start;
-            break;
-        }
-    }
-    return rest.substr(0, cut);
 }
 
 std::string TemporaryFolder()
@@ -117,6 +79,10 @@ void THTMLWin::SaveOptions(TSettingsStore& store)
         Output.CloseFile();
         InProgress = false;
     }
+    if (Feeding) {
+        Feeding = false;
+        Viewer->Discard();
+    }
     DeleteDocumentFile();
     Options.Save(store);
 }
@@ -135,6 +101,11 @@ void THTMLWin::Write(std::string_view text)
     Written += static_cast<int64_t>(text.size());
     if (Output.IsOpen())
         Output.WriteLine(text);
+    if (Feeding && IsTooLarge()) {
+        // The pane will not show it: it stops building at once instead of at the end.
+        Feeding = false;
+        Viewer->Discard();
+    }
 }
 
 void THTMLWin::DeleteDocumentFile()
@@ -164,6 +135,8 @@ bool THTMLWin::BeginDocument()
 {
     if (InProgress)
         Output.CloseFile();
+    if (Feeding)
+        Viewer->Discard();
     DeleteDocumentFile();
     InProgress = true;
     Written = 0;
@@ -175,8 +148,13 @@ bool THTMLWin::BeginDocument()
         DeleteDocumentFile();
 
     std::string head = "<HTML><HEAD><TITLE>Quarnel 2.3 Output</TITLE><link rel=\"stylesheet\" type=\"text/css\" href=\"";
-    THTMLEscape::Append(head, ProgramFolder);
-    head += "/style.css\"></HEAD><BODY>";
+    THTMLEscape::Append(head, StyleSheetPath());
+    head += "\"></HEAD><BODY>";
+    Feeding = opened && Viewer;
+    if (Feeding) {
+        Viewer->UseOptions(Options, StyleSheetPath());
+        Viewer->BeginDocument();
+    }
     Write(head);
     return opened;
 }
@@ -184,6 +162,8 @@ bool THTMLWin::BeginDocument()
 void THTMLWin::WriteTitle(std::string_view title, std::string_view subtitle, int matchWindow)
 {
     SingleFileView = subtitle.empty();
+    if (TResultsView* pane = Pane())
+        pane->WriteTitle(title, subtitle, matchWindow);
     if (!Options.TitleAndMenu)
         return;
     if (Options.FancyOutput) {
@@ -221,10 +201,17 @@ void THTMLWin::WriteToolbar(int matchWindow)
     }
 }
 
+std::string THTMLWin::HeadingText(const TFileData& file)
+{
+    return file.InZip ? file.ZipName + "/" + file.FileName : file.FullPath;
+}
+
 void THTMLWin::WriteFileHeader(const TFileData& file)
 {
+    if (TResultsView* pane = Pane())
+        pane->WriteFileHeader(file);
     if (Options.FileNames) {
-        const std::string name = THTMLEscape::Escape(file.InZip ? file.ZipName + "/" + file.FileName : file.FullPath);
+        const std::string name = THTMLEscape::Escape(HeadingText(file));
         if (Options.FancyOutput) {
             Write("<TABLE BORDER=0 cellspacing=0 cellpadding=3 width=100%><TR><TD class=fileheader>");
             Write(name);
@@ -244,6 +231,8 @@ void THTMLWin::WriteFileHeader(const TFileData& file)
 
 void THTMLWin::WriteFileFooter()
 {
+    if (TResultsView* pane = Pane())
+        pane->WriteFileFooter();
     if (Options.FixedFont)
         Write("</pre>");
     if (!Options.FileNames)
@@ -255,15 +244,14 @@ void THTMLWin::WriteFileFooter()
         Write("<br>");
 }
 
-void THTMLWin::AppendMatchLink(std::string& out, std::string_view lineText, int64_t lineNumber, const TMatch& match,
+void THTMLWin::AppendMatchLink(std::string& out, std::string_view text, int64_t lineNumber, const TMatch& match,
                                std::string_view filePath) const
 {
     out += "<a href=\"";
     THTMLLink::AppendOpenFileAttribute(out, filePath, lineNumber, match.StartPos);
     out += "\">";
     out += MatchStart;
-    const std::size_t start = Offset(match.StartPos, lineText.size());
-    THTMLEscape::Append(out, Part(lineText, start, match.MatchLength > 0 ? static_cast<std::size_t>(match.MatchLength) : 0));
+    THTMLEscape::Append(out, text);
     out += FontEnd;
     out += "</a>";
 }
@@ -273,31 +261,27 @@ void THTMLWin::WriteFileLine(std::string_view lineText, int64_t lineNumber, cons
 {
     if (!Options.ShowFileContents)
         return;
-    const TLinePlace place{lineNumber, piece};
-    std::size_t first = std::min(firstIndex, matches.size());
-    while (first < matches.size() && matches[first].Place() < place)
-        ++first;
-    std::size_t last = first;
-    while (last < matches.size() && matches[last].Place() == place)
-        ++last;
+    if (TResultsView* pane = Pane())
+        pane->WriteFileLine(lineText, lineNumber, matches, firstIndex, filePath, piece);
+    const TLineLayout layout(lineText, TLinePlace{lineNumber, piece}, matches, firstIndex);
     const std::string number = NumberText(lineNumber);
 
     std::string text;
     if (Options.MatchesOnly) {
-        for (std::size_t i = first; i < last; ++i) {
+        for (const TMatch& match : layout) {
             text.assign(NumberStart);
             if (Options.LineNumbers)
                 text += number;
             text += FontEnd;
             text += ' ';
-            AppendMatchLink(text, lineText, lineNumber, matches[i], filePath);
+            AppendMatchLink(text, layout.MatchText(match), lineNumber, match, filePath);
             text += LineBreak;
             Write(text);
         }
         return;
     }
 
-    const bool matching = last > first;
+    const bool matching = layout.HasMatches();
     if (matching && SingleFileView)
         text.append("<a class=matchingline name=Line").append(number).append(">");
     if (Options.LineNumbers) {
@@ -307,15 +291,12 @@ void THTMLWin::WriteFileLine(std::string_view lineText, int64_t lineNumber, cons
             text += number;
     }
     text += ' ';
-    std::size_t position = 0;
-    for (std::size_t i = first; i < last; ++i) {
-        const std::size_t start = Offset(matches[i].StartPos, lineText.size());
-        if (start > position)
-            THTMLEscape::Append(text, lineText.substr(position, start - position));
-        AppendMatchLink(text, lineText, lineNumber, matches[i], filePath);
-        position = std::max(position, Offset(matches[i].EndPos, lineText.size()));
+    for (const TLineLayout::TRun& run : layout.Runs()) {
+        if (run.Match)
+            AppendMatchLink(text, run.Text, lineNumber, *run.Match, filePath);
+        else
+            THTMLEscape::Append(text, run.Text);
     }
-    THTMLEscape::Append(text, Tail(lineText, position));
     if (matching && SingleFileView)
         text += "</a>";
     text += LineBreak;
@@ -324,17 +305,23 @@ void THTMLWin::WriteFileLine(std::string_view lineText, int64_t lineNumber, cons
 
 void THTMLWin::WriteGapMarker()
 {
+    if (TResultsView* pane = Pane())
+        pane->WriteGapMarker();
     if (!Options.MatchesOnly && Options.ShowFileContents)
         Write("&nbsp;<br>");
 }
 
 void THTMLWin::WriteNote(std::string_view text)
 {
+    if (TResultsView* pane = Pane())
+        pane->WriteNote(text);
     Write(THTMLEscape::Escape(text));
 }
 
 void THTMLWin::WriteMessageLine(std::string_view text)
 {
+    if (TResultsView* pane = Pane())
+        pane->WriteMessageLine(text);
     Write(THTMLEscape::Escape(text) + std::string(LineBreak));
 }
 
@@ -355,8 +342,11 @@ bool THTMLWin::FinishDocument()
             Viewer->Clear();
         return false;
     }
-    if (Viewer && !IsTooLarge())
-        Viewer->Load(FileName);
+    if (TResultsView* pane = Pane()) {
+        Feeding = false;
+        pane->FinishDocument();
+        pane->Show(FileName);
+    }
     return Complete;
 }
 

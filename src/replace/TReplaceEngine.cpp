@@ -11,7 +11,7 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TProgramData.h"
-#include "presentation/THTMLWin.h"
+#include "presentation/TResultsSink.h"
 #include "replace/TReplaceData.h"
 #include "replace/TReplaceOutput.h"
 
@@ -46,7 +46,7 @@ std::string Stem(const TFileData& file, bool shortFilenames)
 
 } // namespace
 
-TReplaceEngine::TReplaceEngine(const TReplaceData& options, const TProgramData& program, THTMLWin& report)
+TReplaceEngine::TReplaceEngine(const TReplaceData& options, const TProgramData& program, TResultsSink& report)
     : Options(options), Program(program), Report(report)
 {
 }

@@ -9,7 +9,7 @@
 class TFileData;
 class TFileList;
 class TProgramData;
-class THTMLWin;
+class TResultsSink;
 class TReplaceData;
 class TReplaceOutput;
 
@@ -68,7 +68,7 @@ public:
 
     // The objects are the main window's; the engine only reads the options and the
     // preferences and writes into `report`, whose document the caller begins and finishes.
-    TReplaceEngine(const TReplaceData& options, const TProgramData& program, THTMLWin& report);
+    TReplaceEngine(const TReplaceData& options, const TProgramData& program, TResultsSink& report);
     TReplaceEngine(const TReplaceEngine&) = delete;
     TReplaceEngine& operator=(const TReplaceEngine&) = delete;
 
@@ -110,7 +110,7 @@ private:
 
     const TReplaceData& Options;
     const TProgramData& Program;
-    THTMLWin& Report;
+    TResultsSink& Report;
     TReplaceNotifications Notify;
     TReportLoss Loss;
 };

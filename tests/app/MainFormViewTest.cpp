@@ -203,6 +203,23 @@ private slots:
         QCOMPARE(*fields[option], !before);
     }
 
+    // A click on a link of the pane reaches the window as the action it asks for.
+    void clickOnAPaneLinkReachesTheWindow()
+    {
+        StartAndSearch();
+        Form->Command("ViewAllButton")->trigger();
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+        THTMLViewer& pane = Form->HTMLWindow();
+        const bool fancy = Form->HTMLWin().Options.FancyOutput;
+        const QTextCursor plain = pane.document()->find(fancy ? QStringLiteral("Plain") : QStringLiteral("Fancy"));
+        QVERIFY(!plain.isNull());
+        QTextCursor inside(pane.document());
+        inside.setPosition(plain.selectionStart() + 2);
+        QTest::mouseClick(pane.viewport(), Qt::LeftButton, {}, pane.cursorRect(inside).center());
+        QTRY_COMPARE(Form->HTMLWin().Options.FancyOutput, !fancy);
+    }
+
     void titleCommandFlipsTheTitleAndMenu()
     {
         StartAndSearch();

@@ -26,6 +26,7 @@
 #include "model/TShellInfo.h"
 #include "platform/THTMLViewer.h"
 #include "platform/TTextPrintJob.h"
+#include "presentation/THTMLWin.h"
 
 namespace {
 
@@ -105,14 +106,18 @@ public:
             Files.Add(MakeRecord(name));
     }
 
-    void LoadDocument(const QByteArray& markup)
+    // A results document of message lines, shown in the pane.
+    void LoadDocument(const QStringList& lines)
     {
-        QFile file(Dir.filePath(QStringLiteral("doc.htm")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(markup) != markup.size())
+        THTMLWin document(&Viewer, QFile::encodeName(Dir.path()).toStdString());
+        document.TempFolder = QFile::encodeName(Dir.path()).toStdString();
+        document.Options.TitleAndMenu = false;
+        if (!document.BeginDocument())
             qFatal("cannot write the document");
-        file.close();
-        if (!Viewer.LoadFile(file.fileName()))
-            qFatal("cannot load the document");
+        for (const QString& line : lines)
+            document.WriteMessageLine(line.toStdString());
+        if (!document.FinishDocument())
+            qFatal("cannot write the document");
     }
 
     // Runs Print, choosing `choice` in the dialog (or cancelling it).
@@ -198,7 +203,7 @@ private slots:
         p.Command.PrintClick();
         QVERIFY(!enabledWithout);
 
-        p.LoadDocument("<html><body><p>results</p></body></html>");
+        p.LoadDocument({QStringLiteral("results")});
         bool enabledWith = false;
         AnswerModal<TPrintDlg>([&](TPrintDlg& d) {
             enabledWith = d.ViewWindowButton()->isEnabled();
@@ -326,11 +331,10 @@ private slots:
             QSKIP("pdftotext is needed to read the printout back");
         Printing p;
         p.AddFiles({QStringLiteral("not-printed.txt")});
-        QByteArray markup = "<html><body><h1>Search results</h1>";
+        QStringList results = {QStringLiteral("Search results")};
         for (int n = 1; n <= 200; ++n)
-            markup += "<p>line " + QByteArray::number(n) + " of the results</p>";
-        markup += "</body></html>";
-        p.LoadDocument(markup);
+            results.append(QStringLiteral("line %1 of the results").arg(n));
+        p.LoadDocument(results);
         p.Print(TPrintDlg::TChoice::ViewWindow);
         QCOMPARE(p.Errors, QStringList{});
         const QStringList lines = PdfLines(p.OutputFile);

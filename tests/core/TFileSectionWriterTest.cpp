@@ -287,7 +287,7 @@ TEST_F(TFileSectionWriterTest, FileViewIsADocumentOfItsOwn)
 {
     class Viewer : public TResultsView {
     public:
-        void Load(const std::string& path) override { Loaded.push_back(path); }
+        void Show(const std::string& path) override { Loaded.push_back(path); }
         void Clear() override {}
         std::vector<std::string> Loaded;
     } viewer;

@@ -36,7 +36,7 @@ const std::string Folder = "/opt/quarnel";
 
 class RecordingViewer : public TResultsView {
 public:
-    void Load(const std::string& path) override { Calls.push_back("load " + path); }
+    void Show(const std::string& path) override { Calls.push_back("load " + path); }
     void Clear() override { Calls.push_back("clear"); }
     std::vector<std::string> Calls;
 };
