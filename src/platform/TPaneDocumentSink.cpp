@@ -11,7 +11,7 @@
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TLineLayout.h"
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "presentation/TTextDecoder.h"
+#include "model/TTextDecoder.h"
 
 namespace {
 
