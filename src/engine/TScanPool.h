@@ -32,10 +32,13 @@ public:
 
     bool Full() const;
     bool Empty() const;
+    std::size_t Capacity() const;
     void Submit(std::unique_ptr<TFileJob> job);
-    // The oldest job not taken yet, once it is done; null when there is none, or when it is still
-    // running after `wait`.
-    std::unique_ptr<TFileJob> TakeOldest(std::chrono::milliseconds wait);
+    // Waits until the oldest `count` jobs (or all, when fewer are held) are done; false when
+    // they are not after `wait`. The owner waits for many at once so that it is woken seldom.
+    bool WaitUntilDone(std::size_t count, std::chrono::milliseconds wait);
+    // The oldest job not taken yet, when it is done; otherwise null.
+    std::unique_ptr<TFileJob> TakeOldest();
 
 private:
     struct TSlot {
@@ -43,6 +46,8 @@ private:
         bool Done = false;
     };
     void RunWorker(std::stop_token stop, std::size_t worker);
+    // Whether the jobs the owner waits for are done; under Lock.
+    bool OldestDone() const;
 
     const std::size_t MaxJobs;
     const TWork Work;
@@ -51,5 +56,8 @@ private:
     std::condition_variable JobDone;
     std::deque<std::shared_ptr<TSlot>> InOrder; // submitted and not taken, oldest first
     std::deque<std::shared_ptr<TSlot>> Queued;  // submitted and not started
+    std::size_t IdleWorkers = 0;                 // waiting for a job
+    bool OwnerWaiting = false;                   // the owner waits for the oldest jobs
+    std::size_t OwnerNeeds = 1;                  // how many of them
     std::vector<std::jthread> Workers;
 };

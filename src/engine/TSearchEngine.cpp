@@ -394,33 +394,39 @@ void TSearchEngine::Submit(std::unique_ptr<TFileJob> job)
         Report(*job);
         return;
     }
-    while (Pool->Full() && !StopRequested)
-        ReportFinished(true);
+    // A full pool is let drain by half, so that the walk is woken once for many files.
+    if (Pool->Full())
+        WaitForWorkers(Pool->Capacity() / 2);
     if (StopRequested)
         return;
     Pool->Submit(std::move(job));
-    ReportFinished(false);
+    ReportFinished();
 }
 
-void TSearchEngine::ReportFinished(bool waitForOne)
+void TSearchEngine::WaitForWorkers(std::size_t count)
+{
+    while (!StopRequested && !Pool->WaitUntilDone(count, WaitStep)) {
+        // Stop must be seen, and results shown, while the workers are busy.
+        ReportFinished();
+        ProcessPendingMessage();
+    }
+    ReportFinished();
+}
+
+void TSearchEngine::ReportFinished()
 {
     while (Pool && !StopRequested) {
-        std::unique_ptr<TFileJob> job = Pool->TakeOldest(waitForOne ? WaitStep : std::chrono::milliseconds(0));
-        if (!job) {
-            if (!waitForOne || Pool->Empty())
-                return;
-            ProcessPendingMessage(); // Stop must be seen while the oldest job runs on
-            continue;
-        }
+        std::unique_ptr<TFileJob> job = Pool->TakeOldest();
+        if (!job)
+            return;
         Report(*job);
-        waitForOne = false;
     }
 }
 
 void TSearchEngine::ReportAll()
 {
     while (Pool && !StopRequested && !Pool->Empty())
-        ReportFinished(true);
+        WaitForWorkers(Pool->Capacity());
 }
 
 void TSearchEngine::Report(TFileJob& job)

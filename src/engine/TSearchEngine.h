@@ -114,9 +114,11 @@ private:
     void Submit(std::unique_ptr<TFileJob> job);
     // Reports a job's outcome on the calling thread, as the walk would have met it.
     void Report(TFileJob& job);
-    // Reports the finished jobs at the head of the queue; with `waitForOne`, first waits for the
-    // oldest, handling pending messages meanwhile.
-    void ReportFinished(bool waitForOne);
+    // Reports the finished jobs at the head of the queue.
+    void ReportFinished();
+    // Waits until the oldest `count` jobs are done and reports them, handling pending messages
+    // and reporting what is done meanwhile.
+    void WaitForWorkers(std::size_t count);
     // Reports every job handed out so far (ends early on a stop).
     void ReportAll();
     // Whether the walk of `Data` from `base` is the one the kept counting pass walked.
