@@ -23,17 +23,8 @@ fi
 "$root/scripts/build.sh" "$root/build" -- quarnel >/dev/null
 quarnel="$root/build/src/quarnel"
 
+"$here/corpus.sh"
 tree="$corpus/tree"
-if [ ! -d "$tree" ]; then
-  mkdir -p "$corpus" && cd "$corpus"
-  ls linux-source-6.1_*.deb >/dev/null 2>&1 || apt-get download linux-source-6.1
-  rm -rf pkg && dpkg-deb -x linux-source-6.1_*.deb pkg
-  tar -xJf pkg/usr/src/linux-source-6.1.tar.xz \
-    linux-source-6.1/drivers linux-source-6.1/fs linux-source-6.1/include
-  rm -rf linux-source-6.1/drivers/gpu/drm/amd
-  mkdir -p tree && mv linux-source-6.1/drivers linux-source-6.1/fs linux-source-6.1/include tree/
-  rm -rf pkg linux-source-6.1
-fi
 cd "$tree"
 echo "corpus: $(find . -type f | wc -l) files, $(du -sm . | cut -f1) MB in $tree"
 

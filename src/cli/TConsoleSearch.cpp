@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <ostream>
 
 #include <nlohmann/json.hpp>
@@ -96,6 +97,8 @@ std::string TConsoleSearch::HelpText()
            "  -s  Soundex (sounds like)      -q  quick: plain text, no regular expression\n"
            "  -Ffile  read the search from a parameter file\n"
            "  -Pfolder  search this folder, when no search text and file specifications follow\n"
+           "  -j N   scan files on N threads (also -jN; default: one per core); the output is\n"
+           "         the same for every N\n"
            "\n"
            "Options:\n"
            "  --json     one JSON object per match\n"
@@ -150,10 +153,20 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     std::size_t first = 0;
     std::string parameterFile;
     std::vector<std::string> switches;
+    unsigned threads = 0;
     for (; first < rest.size() && first < firstAfterOptions && IsSwitch(rest[first]); ++first) {
-        if (SwitchLetterIs(rest[first], 'F'))
+        if (SwitchLetterIs(rest[first], 'F')) {
             parameterFile = rest[first].substr(2, 255);
-        else
+        } else if (rest[first].compare(0, 2, "-j") == 0) {
+            std::string count = rest[first].substr(2);
+            if (count.empty() && first + 1 < rest.size())
+                count = rest[++first];
+            const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), threads);
+            if (error != std::errc() || end != count.data() + count.size() || threads < 1 || threads > 256) {
+                Err << "quarnel: -j needs a number of threads from 1 to 256\n";
+                return Failed;
+            }
+        } else
             switches.push_back(rest[first]);
     }
     const std::vector<std::string> positional(rest.begin() + static_cast<std::ptrdiff_t>(first), rest.end());
@@ -204,6 +217,7 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     TNullShellInfo shell;
     TSearchEngine engine(data, results, stats, shell);
     engine.SetBaseFolder(currentFolder);
+    engine.SetThreads(threads);
     bool failed = false;
     if (OutputFormat == Format::Csv)
         Out << TFileListCsv::Header() << "\n";

@@ -3,15 +3,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <utility>
 
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
 #include "engine/TLineScanner.h"
 #include "engine/TRep.h"
+#include "engine/TScanPool.h"
 #include "engine/TWildcardMask.h"
 #include "engine/TZipExtractor.h"
 #include "model/TFileData.h"
@@ -50,6 +54,25 @@ std::string ResolveFolder(const std::string& base, const std::string& folder)
     return text;
 }
 
+// Whether the file of a record kept by the counting pass changed since: its modification time,
+// size or identity differ, or it is gone. One stat; the scan that follows finds out for itself
+// whether the file can still be read.
+bool ChangedSinceCount(const TFileData& record)
+{
+    struct stat info {};
+    if (stat(record.FullPath.c_str(), &info) != 0)
+        return true;
+    const int64_t modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return modified != record.ModifiedNs || static_cast<int64_t>(info.st_size) != record.Size ||
+           static_cast<uint64_t>(info.st_ino) != record.Inode || static_cast<uint64_t>(info.st_dev) != record.Device;
+}
+
+// Jobs handed out and not reported yet, per worker: enough to keep every worker busy while the
+// calling thread reports, few enough that waiting results take little memory.
+constexpr std::size_t JobsPerWorker = 16;
+// How long the calling thread waits for a worker before it handles pending messages again.
+constexpr std::chrono::milliseconds WaitStep{10};
+
 } // namespace
 
 TSearchEngine::TSearchEngine(const TSearchData& data, TFileList& results, TSearchStats& stats, TShellInfo& shell)
@@ -65,11 +88,30 @@ TSearchEngine::~TSearchEngine()
         rmdir(PrivateTempFolder.c_str());
 }
 
+unsigned TSearchEngine::ThreadCount() const
+{
+    return Threads > 0 ? Threads : std::max(1u, std::thread::hardware_concurrency());
+}
+
 bool TSearchEngine::CountFiles()
 {
     Stats.CountedFiles = 0;
     SearchPass = false;
+    CountedSteps.clear();
+    CountedReady = false;
     Run();
+    // Only a whole walk can stand for the next search's walk.
+    CountedReady = !StopRequested && !Data.SearchAgain;
+    if (CountedReady) {
+        CountedBase = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+        CountedFolders = Data.Folders;
+        CountedSpecs = Data.FileSpecs;
+        CountedRecurse = Data.RecurseSubdirs;
+        CountedZips = Data.SearchZIPs;
+        CountedSkipUnderscore = Data.SkipUnderscoreDirs;
+    } else {
+        CountedSteps.clear();
+    }
     return !StopRequested;
 }
 
@@ -78,7 +120,17 @@ void TSearchEngine::Search()
     SearchPass = true;
     StartTime = TDateTime::Now();
     Run();
+    // A kept walk serves the one search that follows its count.
+    CountedSteps.clear();
+    CountedReady = false;
     Stats.ElapsedTime = TDateTime(TDateTime::Now().Value() - StartTime.Value());
+}
+
+bool TSearchEngine::CountedWalkMatches(const std::string& base) const
+{
+    return CountedReady && base == CountedBase && Data.Folders == CountedFolders && Data.FileSpecs == CountedSpecs &&
+           Data.RecurseSubdirs == CountedRecurse && Data.SearchZIPs == CountedZips &&
+           Data.SkipUnderscoreDirs == CountedSkipUnderscore;
 }
 
 void TSearchEngine::Run()
@@ -96,6 +148,17 @@ void TSearchEngine::Run()
     Today = TDateTime::Today().DayNumber();
     Scanner = std::make_unique<TLineScanner>(Data);
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+    // The calling thread's own scans handle pending messages between lines; the workers' never do.
+    ScanNotify = {};
+    ScanNotify.ProcessPendingMessage = Notify.ProcessPendingMessage;
+    if (const unsigned threads = ThreadCount(); threads > 1) {
+        WorkerScanners.clear();
+        for (unsigned i = 0; i < threads; ++i)
+            WorkerScanners.push_back(std::make_unique<TLineScanner>(Data));
+        Pool = std::make_unique<TScanPool>(threads, threads * JobsPerWorker, [this](TFileJob& job, std::size_t worker) {
+            RunJob(job, *WorkerScanners[worker], TSearchNotifications{});
+        });
+    }
 
     // A pattern that does not compile would find nothing in every file (and, inverted, list
     // every line): the run says so and searches nothing. The counting pass leaves the telling to
@@ -105,6 +168,9 @@ void TSearchEngine::Run()
             Notify.Error(ErrorCaption, ErrorTitle, "Invalid regular expression: " + TRep::ErrorText(code));
     } else if (Data.SearchAgain) {
         SearchAgain();
+    } else if (SearchPass && CountedWalkMatches(base)) {
+        Results.Clear();
+        SearchCounted();
     } else {
         Results.Clear();
         for (const std::string& folder : Data.Folders) {
@@ -114,6 +180,10 @@ void TSearchEngine::Run()
             SearchFolder(folder);
         }
     }
+    ReportAll();
+    // Workers still busy after a stop end at their next line; their outcomes are dropped.
+    Pool.reset();
+    WorkerScanners.clear();
 
     if (!StopRequested)
         Stats.Completed = true;
@@ -126,22 +196,54 @@ void TSearchEngine::Run()
 void TSearchEngine::SearchAgain()
 {
     // ZIP members are dropped: their extracted files are gone once their archive is done.
+    if (!SearchPass) {
+        // Counting leaves the list to the search that follows.
+        for (std::size_t i = 0; i < Results.Count(); ++i)
+            Stats.CountedFiles += Results.Item(i).InZip ? 0 : 1;
+        return;
+    }
     std::vector<std::unique_ptr<TFileData>> taken = Results.TakeAll();
     for (std::unique_ptr<TFileData>& source : taken) {
-        if (source->InZip)
-            continue;
-        auto copy = std::make_unique<TFileData>(*source);
-        ++Searched;
-        Bytes += static_cast<double>(copy->Size);
-        CurrentFolder = copy->Folder;
-        CurrentFile = copy->FileName;
-        const int64_t n = ScanFile(copy);
-        Matches += static_cast<uint64_t>(n);
-        if (n > 0)
-            ++Matched;
-        ReportProgress();
         if (StopRequested)
             break;
+        if (source->InZip)
+            continue;
+        auto job = std::make_unique<TFileJob>();
+        job->Source = TFileJob::TSource::Again;
+        job->Record = std::make_unique<TFileData>(*source);
+        Submit(std::move(job));
+    }
+}
+
+void TSearchEngine::SearchCounted()
+{
+    for (TWalkStep& step : CountedSteps) {
+        if (StopRequested)
+            break;
+        switch (step.Kind) {
+        case TWalkStep::TKind::FolderError:
+            ReportError("Unable to search in folder " + step.Folder);
+            break;
+        case TWalkStep::TKind::Archive:
+            ReportAll();
+            InZip = true;
+            WorkingFolder = CurrentFolder = step.Record->Folder;
+            RootDevice = WorkingDevice = step.Record->Device;
+            VisitedFolders.clear();
+            SearchZip(*step.Record);
+            break;
+        case TWalkStep::TKind::File: {
+            InZip = false;
+            auto job = std::make_unique<TFileJob>();
+            job->Source = TFileJob::TSource::Counted;
+            job->Folder = step.Record->Folder;
+            job->Name = step.Record->FileName;
+            job->Record = std::move(step.Record);
+            Submit(std::move(job));
+            break;
+        }
+        }
+        ProcessPendingMessage();
     }
 }
 
@@ -153,8 +255,10 @@ void TSearchEngine::SearchFolder(const std::string& folder)
     std::vector<TDirEntry> probe;
     if (stat(WorkingFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
         !TDirectoryLister::List(WorkingFolder, probe)) {
-        if (Notify.Error)
-            Notify.Error(ErrorCaption, ErrorTitle, "Unable to search in folder " + folder);
+        ReportAll();
+        if (!SearchPass)
+            CountedSteps.push_back({TWalkStep::TKind::FolderError, nullptr, folder});
+        ReportError("Unable to search in folder " + folder);
         return;
     }
     CurrentFolder = WorkingFolder;
@@ -173,6 +277,7 @@ void TSearchEngine::SearchFolder(const std::string& folder)
             break;
         walkRoot(spec, Pass::Specs);
     }
+    ReportAll();
     InZip = true;
     if (!StopRequested && Data.SearchZIPs)
         walkRoot("*.ZIP", Pass::Archives);
@@ -232,58 +337,150 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
             ProcessPendingMessage();
             continue;
         }
-        auto record = std::make_unique<TFileData>(CurrentFolder, entry.Name, Shell);
         if (pass == Pass::Archives) {
+            ReportAll();
+            auto record = std::make_unique<TFileData>(WorkingFolder, entry.Name, Shell);
             SearchZip(*record);
+            if (!SearchPass)
+                CountedSteps.push_back({TWalkStep::TKind::Archive, std::move(record), {}});
             CurrentFolder = WorkingFolder;
             continue;
         }
-        HandleFile(std::move(record), pass);
+        HandleFile(entry.Name, pass);
         ProcessPendingMessage();
     }
 }
 
-void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
+void TSearchEngine::HandleFile(const std::string& name, Pass pass)
 {
+    auto job = std::make_unique<TFileJob>();
+    job->Folder = WorkingFolder;
+    job->Name = name;
     if (pass == Pass::Members) {
-        record->InZip = true;
-        record->ZipName = Unzipper->ZipFileName;
-        if (const auto stored = MemberNames.find(record->FileName); stored != MemberNames.end())
-            record->MemberName = stored->second;
+        job->InZip = true;
+        job->ZipName = Unzipper->ZipFileName;
+        if (const auto stored = MemberNames.find(name); stored != MemberNames.end())
+            job->MemberName = stored->second;
     }
-    const char* reason = TFileFilter(Data, Today).SkipReason(*record);
-    if (!reason) {
-        CurrentFile = record->FileName;
-        ++Searched;
-        Bytes += static_cast<double>(record->Size);
-        ReportProgress();
-        const int64_t n = ScanFile(record);
-        Matches += static_cast<uint64_t>(n);
-        if (n > 0)
-            ++Matched;
-    } else {
-        ++Skipped;
-        if (Data.ShowLog && Notify.SkipNote)
-            Notify.SkipNote("Skipped: " + record->FullPath + ", " + reason);
-        ReportProgress();
+    Submit(std::move(job));
+}
+
+void TSearchEngine::RunJob(TFileJob& job, TLineScanner& scanner, const TSearchNotifications& scanNotify) const
+{
+    // A kept record is made again when its file changed since the count, just as one made by
+    // the walk reads the file as it is then; a file gone since reads as one that cannot be opened.
+    const bool makeRecord = job.Source == TFileJob::TSource::Walk ||
+                            (job.Source == TFileJob::TSource::Counted && ChangedSinceCount(*job.Record));
+    if (makeRecord) {
+        // The type name and icon come from the engine's shell on the calling thread.
+        TNullShellInfo noShell;
+        job.Record = std::make_unique<TFileData>(job.Folder, job.Name, noShell);
+        if (job.InZip) {
+            job.Record->InZip = true;
+            job.Record->ZipName = job.ZipName;
+            job.Record->MemberName = job.MemberName;
+        }
+    }
+    if (job.Source != TFileJob::TSource::Again)
+        job.SkipReason = TFileFilter(Data, Today).SkipReason(*job.Record);
+    if (!job.SkipReason && SearchPass)
+        job.Matches = scanner.ScanFile(job.Record, job.Found, scanNotify, StopRequested);
+}
+
+void TSearchEngine::Submit(std::unique_ptr<TFileJob> job)
+{
+    if (!Pool) {
+        RunJob(*job, *Scanner, ScanNotify);
+        Report(*job);
+        return;
+    }
+    // A full pool is let drain by half, so that the walk is woken once for many files.
+    if (Pool->Full())
+        WaitForWorkers(Pool->Capacity() / 2);
+    if (StopRequested)
+        return;
+    Pool->Submit(std::move(job));
+    ReportFinished();
+}
+
+void TSearchEngine::WaitForWorkers(std::size_t count)
+{
+    while (!StopRequested && !Pool->WaitUntilDone(count, WaitStep)) {
+        // Stop must be seen, and results shown, while the workers are busy.
+        ReportFinished();
+        ProcessPendingMessage();
+    }
+    ReportFinished();
+}
+
+void TSearchEngine::ReportFinished()
+{
+    while (Pool && !StopRequested) {
+        std::unique_ptr<TFileJob> job = Pool->TakeOldest();
+        if (!job)
+            return;
+        Report(*job);
     }
 }
 
-int64_t TSearchEngine::ScanFile(std::unique_ptr<TFileData>& record)
+void TSearchEngine::ReportAll()
 {
-    if (!SearchPass) {
-        ++Stats.CountedFiles;
-        ProcessPendingMessage();
-        return 0;
+    while (Pool && !StopRequested && !Pool->Empty())
+        WaitForWorkers(Pool->Capacity());
+}
+
+void TSearchEngine::Report(TFileJob& job)
+{
+    TFileData& record = job.File();
+    if (job.Source == TFileJob::TSource::Again) {
+        ++Searched;
+        Bytes += static_cast<double>(record.Size);
+        CurrentFolder = record.Folder;
+        CurrentFile = record.FileName;
+    } else {
+        record.DescribeWith(Shell);
+        CurrentFolder = job.Folder;
+        if (job.SkipReason) {
+            ++Skipped;
+            // The counting pass keeps its notes to itself: the search pass gives them.
+            if (SearchPass && Data.ShowLog && Notify.SkipNote)
+                Notify.SkipNote("Skipped: " + record.FullPath + ", " + job.SkipReason);
+            ReportProgress();
+        } else if (!SearchPass) {
+            ++Stats.CountedFiles;
+            ProcessPendingMessage();
+        } else {
+            CurrentFile = record.FileName;
+            ++Searched;
+            Bytes += static_cast<double>(record.Size);
+            ReportProgress();
+        }
+        if (!SearchPass) {
+            if (!job.InZip)
+                CountedSteps.push_back({TWalkStep::TKind::File, std::move(job.Record), {}});
+            return;
+        }
+        if (job.SkipReason)
+            return;
     }
-    return Scanner->ScanFile(record, Results, Notify, StopRequested);
+    if (job.Found.Count() > 0) {
+        Results.Add(std::move(job.Found.TakeAll().front()));
+        if (Notify.NewResult)
+            Notify.NewResult(Results.Item(Results.Count() - 1));
+    }
+    Matches += static_cast<uint64_t>(job.Matches);
+    if (job.Matches > 0)
+        ++Matched;
+    if (job.Source == TFileJob::TSource::Again)
+        ReportProgress();
 }
 
 void TSearchEngine::SearchZip(const TFileData& archive)
 {
+    // The members of the archive before are reported before this one's are written over them.
+    ReportAll();
     if (!EnsureZipFolder()) {
-        if (Notify.Error)
-            Notify.Error(ErrorCaption, ErrorTitle, "Unable to search ZIP " + archive.FullPath);
+        ReportError("Unable to search ZIP " + archive.FullPath);
         return;
     }
     const std::string parent = WorkingFolder;
@@ -307,8 +504,10 @@ void TSearchEngine::SearchZip(const TFileData& archive)
     const uint64_t parentDevice = WorkingDevice;
     if (struct stat info {}; stat(ZipFolder.c_str(), &info) == 0)
         WorkingDevice = static_cast<uint64_t>(info.st_dev);
-    if (!StopRequested && !WalkFolder("*.*", Pass::Members) && Notify.Error)
-        Notify.Error(ErrorCaption, ErrorTitle, "Unable to search ZIP " + archive.FullPath);
+    if (!StopRequested && !WalkFolder("*.*", Pass::Members))
+        ReportError("Unable to search ZIP " + archive.FullPath);
+    // The extracted members must be read before they are removed.
+    ReportAll();
     VisitedFolders = std::move(outerVisits);
     WorkingDevice = parentDevice;
 
@@ -325,7 +524,7 @@ void TSearchEngine::ConnectUnzipper()
     Unzipper->StopRequested = [this] { return StopRequested.load(); };
     Unzipper->ProcessPendingMessage = [this] { ProcessPendingMessage(); };
     Unzipper->MemberSkipped = [this](const std::string& member, const std::string& reason) {
-        if (Data.ShowLog && Notify.SkipNote)
+        if (SearchPass && Data.ShowLog && Notify.SkipNote)
             Notify.SkipNote("Skipped: " + Unzipper->ZipFileName + "/" + member + ", " + reason);
     };
     // Extracted files carry only the last part of their stored names; the whole name is kept so
@@ -379,6 +578,15 @@ void TSearchEngine::ReportProgress()
     Stats.CurrentFile = CurrentFile;
     if (Notify.Progress)
         Notify.Progress();
+}
+
+void TSearchEngine::ReportError(const std::string& text)
+{
+    // Errors come in the walk's order among the outcomes of the files; the counting pass leaves
+    // them to the search pass.
+    ReportAll();
+    if (SearchPass && Notify.Error)
+        Notify.Error(ErrorCaption, ErrorTitle, text);
 }
 
 void TSearchEngine::ProcessPendingMessage()

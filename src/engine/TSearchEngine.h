@@ -9,12 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "engine/TFileJob.h"
 #include "engine/TSearchNotifications.h"
 #include "model/TDateTime.h"
 
 class TFileData;
 class TFileList;
 class TLineScanner;
+class TScanPool;
 class TSearchData;
 class TShellInfo;
 class TZipExtractor;
@@ -25,11 +27,21 @@ struct TSearchStats;
 // folder is walked once per file specification, every file found gets a record, is filtered and
 // scanned; with ZIP search on, each archive is extracted into a private temporary folder and its
 // members are searched the same way. An optional counting pass walks and filters without
-// scanning, to give a progress bar its maximum.
+// scanning, to give a progress bar its maximum; it keeps what it found, and the search pass
+// that follows it with the same folders and specifications searches that list instead of
+// walking again. The counting pass tells nothing (no skip notes, no errors): the search pass
+// that follows does.
+//
+// The walk runs on the calling thread; the files it finds are classified, filtered and scanned
+// on worker threads, and their outcomes are reported on the calling thread in the walk's order,
+// so that every notification, the result list and the counters are those of a run on one
+// thread. ZIP archives are extracted on the calling thread. With one thread everything runs on
+// the calling thread.
 //
 // The engine keeps its own current folder (it never changes the process's) and reports only
-// through TSearchNotifications. StopSearch may be called from another thread or from a
-// notification; the run ends at the next line, entry or file.
+// through TSearchNotifications, always on the calling thread. StopSearch may be called from
+// another thread or from a notification; the run ends at the next line, entry or file, and
+// what the workers had not reported yet is dropped.
 class TSearchEngine {
 public:
     TSearchEngine(const TSearchData& data, TFileList& results, TSearchStats& stats, TShellInfo& shell);
@@ -44,6 +56,9 @@ public:
     // The search pass.
     void Search();
     void StopSearch() { StopRequested = true; }
+    // How many threads scan files; 0 (the default) for one per core.
+    void SetThreads(unsigned threads) { Threads = threads; }
+    unsigned ThreadCount() const;
     bool IsStopRequested() const { return StopRequested; }
 
     // The folder relative root folders are resolved against; the process's current folder
@@ -62,9 +77,17 @@ public:
 
 private:
     enum class Pass { Specs, Archives, Members };
+    // One step of a walk as the counting pass keeps it for the search pass: a file, an archive
+    // whose members are searched, or a root folder that could not be read.
+    struct TWalkStep {
+        enum class TKind : uint8_t { File, Archive, FolderError } Kind = TKind::File;
+        std::unique_ptr<TFileData> Record; // File, Archive
+        std::string Folder;                // FolderError: the root as given
+    };
 
     void Run();
     void SearchAgain();
+    void SearchCounted();
     void SearchFolder(const std::string& folder);
     // Walks the engine's current folder. False when the folder could not be read.
     bool WalkFolder(const std::string& spec, Pass pass);
@@ -72,8 +95,7 @@ private:
     // marks it visited when it does.
     bool EntersFolder(const TDirEntry& entry, const std::string& path);
     void ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass);
-    void HandleFile(std::unique_ptr<TFileData> record, Pass pass);
-    int64_t ScanFile(std::unique_ptr<TFileData>& record);
+    void HandleFile(const std::string& name, Pass pass);
     void SearchZip(const TFileData& archive);
     bool EnsureZipFolder();
     void ClearZipFolder();
@@ -83,6 +105,24 @@ private:
     void ConnectUnzipper();
     void ReportProgress();
     void ProcessPendingMessage();
+    void ReportError(const std::string& text);
+
+    // The per-file work, on a worker (or the calling thread with one thread): make or check the
+    // record, filter it, scan it. Reads only the criteria and what the run set before it began.
+    void RunJob(TFileJob& job, TLineScanner& scanner, const TSearchNotifications& scanNotify) const;
+    // Hands a job to the workers, or runs it at once with one thread.
+    void Submit(std::unique_ptr<TFileJob> job);
+    // Reports a job's outcome on the calling thread, as the walk would have met it.
+    void Report(TFileJob& job);
+    // Reports the finished jobs at the head of the queue.
+    void ReportFinished();
+    // Waits until the oldest `count` jobs are done and reports them, handling pending messages
+    // and reporting what is done meanwhile.
+    void WaitForWorkers(std::size_t count);
+    // Reports every job handed out so far (ends early on a stop).
+    void ReportAll();
+    // Whether the walk of `Data` from `base` is the one the kept counting pass walked.
+    bool CountedWalkMatches(const std::string& base) const;
 
     const TSearchData& Data;
     TFileList& Results;
@@ -91,6 +131,18 @@ private:
     TSearchNotifications Notify;
     std::unique_ptr<TLineScanner> Scanner;
     std::unique_ptr<TZipExtractor> Unzipper;
+    unsigned Threads = 0;
+    // Of one run: the workers and a scanner for each, the hook the calling thread's own scans
+    // call between lines.
+    std::unique_ptr<TScanPool> Pool;
+    std::vector<std::unique_ptr<TLineScanner>> WorkerScanners;
+    TSearchNotifications ScanNotify;
+    // What the last complete counting pass walked, and what it walked.
+    std::vector<TWalkStep> CountedSteps;
+    bool CountedReady = false;
+    std::string CountedBase;
+    std::vector<std::string> CountedFolders, CountedSpecs;
+    bool CountedRecurse = false, CountedZips = false, CountedSkipUnderscore = false;
 
     uint32_t Matched = 0;
     double Bytes = 0;

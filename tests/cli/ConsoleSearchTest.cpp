@@ -55,6 +55,11 @@ TEST_F(ConsoleSearch, GrepStyleOutputAndExitCodes)
         {{"absent", "*.txt"}, 1, ""},
         {{"--", "-r", "*.txt"}, 0, "<dir>/sub/c.txt:2:x -r y\n"},  // after "--" a dash starts the search text
         {{"-q", "--", "-r", "*.txt"}, 0, "<dir>/sub/c.txt:2:x -r y\n"},
+        // the number of threads changes nothing in what is found
+        {{"-j1", "-r", "-m", "hello", "*.txt *.c", Dir.Path()},
+         0, "<dir>/a.txt:1:hello world\n<dir>/sub/c.txt:1:hellofish\n<dir>/sub/b.c:1:int hello;\n"},
+        {{"-r", "-j", "3", "-m", "hello", "*.txt *.c", Dir.Path()},
+         0, "<dir>/a.txt:1:hello world\n<dir>/sub/c.txt:1:hellofish\n<dir>/sub/b.c:1:int hello;\n"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = RunConsole(Dir, c.Args);
@@ -79,6 +84,9 @@ TEST_F(ConsoleSearch, ErrorsGoToStandardErrorWithExitTwo)
         {{"hello"}, "quarnel: give a search text, the file specifications and at most one folder\nTry 'quarnel --help'.\n"},
         {{"--frobnicate", "x", "*.txt"}, "quarnel: unknown option --frobnicate\nTry 'quarnel --help'.\n"},
         {{"-Fnot-there.par"}, "quarnel: cannot read the parameter file not-there.par\n"},
+        {{"-j0", "x", "*.txt"}, "quarnel: -j needs a number of threads from 1 to 256\n"},
+        {{"-j", "two", "x", "*.txt"}, "quarnel: -j needs a number of threads from 1 to 256\n"},
+        {{"-j4x", "x", "*.txt"}, "quarnel: -j needs a number of threads from 1 to 256\n"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = RunConsole(Dir, c.Args);

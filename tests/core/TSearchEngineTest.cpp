@@ -475,3 +475,168 @@ TEST(TSearchEngine, CountingPassExtractsArchivesToo)
 }
 
 } // namespace
+
+namespace {
+
+// A tree with what a run reports in its many ways: nested folders, files with and without hits,
+// files the filters skip, an unreadable root, and an archive whose members are searched.
+void WriteMixedTree(TestDir& dir)
+{
+    using TestZip::Member;
+    for (int folder = 0; folder < 12; ++folder) {
+        const std::string base = "f" + std::to_string(folder) + (folder % 3 == 0 ? "/deep/er/" : "/");
+        for (int file = 0; file < 25; ++file) {
+            const std::string name = base + std::to_string(file) + (file % 4 == 0 ? ".c" : ".txt");
+            std::string text;
+            for (int line = 0; line < file * 3 + folder; ++line)
+                text += (line * 7 + file) % 5 == 0 ? "a hit and a HIT\n" : "nothing here\n";
+            if (file == 7)
+                text = std::string(3000, 'x') + "hit\n"; // skipped by the size filter
+            if (file == 9)
+                text = std::string("\0\1hit\n", 6); // binary
+            dir.WriteFile(name, text);
+        }
+    }
+    dir.WriteFile("f4/pack.zip", TestZip::BuildZip({Member{.Name = "in/a.txt", .Content = "hit\nno\nhit hit\n"},
+                                                    Member{.Name = "b.c", .Content = "x\n"},
+                                                    Member{.Name = "c.txt", .Content = std::string(2000, 'y')}}));
+}
+
+// Every notification of a run, with the counters each progress report shows.
+std::string RecordedRun(TSearchEngine& engine, const EngineRun& run, bool countFirst)
+{
+    std::string log;
+    TSearchNotifications notify;
+    notify.Progress = [&] {
+        const TSearchStats& s = run.Stats;
+        log += "progress " + std::to_string(s.SearchedFiles) + " " + std::to_string(s.MatchedFiles) + " " +
+               std::to_string(s.TotalMatches) + " " + std::to_string(s.SkippedFiles) + " " +
+               std::to_string(static_cast<int64_t>(s.BytesSearched)) + " " + run.Relative(s.CurrentFolder) + " " +
+               s.CurrentFile + "\n";
+    };
+    notify.NewResult = [&](TFileData& record) {
+        log += "result " + run.Relative(record.FullPath) + " " + std::to_string(record.Size) +
+               (record.InZip ? " in " + run.Relative(record.ZipName) + " as " + record.MemberName : std::string());
+        for (const TMatch& match : record.Matches)
+            log += " " + std::to_string(match.LineNumber) + ":" + std::to_string(match.StartPos);
+        log += "\n";
+    };
+    notify.SkipNote = [&](const std::string& note) { log += run.Relative(note) + "\n"; };
+    notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
+        log += "error " + run.Relative(text) + "\n";
+    };
+    engine.SetNotifications(notify);
+    if (countFirst) {
+        EXPECT_TRUE(engine.CountFiles());
+        log += "counted " + std::to_string(run.Stats.CountedFiles) + "\n";
+    }
+    engine.Search();
+    log += "list";
+    for (std::size_t i = 0; i < run.Results.Count(); ++i)
+        log += " " + run.Relative(run.Results.Item(i).FullPath);
+    log += "\n" + run.Counters() + "\n";
+    return log;
+}
+
+} // namespace
+
+TEST(TSearchEngine, ManyThreadsReportExactlyWhatOneThreadReports)
+{
+    TestDir dir;
+    WriteMixedTree(dir);
+    EngineRun run(dir);
+    run.Data.Folders = {dir.Path(), dir.PathOf("missing"), dir.PathOf("f4")};
+    run.Data.FileSpecs = {"*.txt", "*.c"};
+    run.Data.ShowLog = true;
+    run.Data.SizeFilterMode = 2;
+    run.Data.LessThanSize = 1500;
+    run.Data.SkipBinaryFiles = true;
+    run.Data.SearchZIPs = true;
+
+    run.Engine.SetThreads(1);
+    const std::string single = RecordedRun(run.Engine, run, false);
+    EXPECT_NE(single.find("result <dir>/f0/deep/er/1.txt"), std::string::npos) << single;
+    EXPECT_NE(single.find("in <dir>/f4/pack.zip as in/a.txt"), std::string::npos) << single;
+    EXPECT_NE(single.find("~quarnel.t/c.txt, File is binary"), std::string::npos) << single;
+    EXPECT_NE(single.find("error Unable to search in folder <dir>/missing"), std::string::npos) << single;
+    for (const unsigned threads : {4u, 2u}) {
+        run.Engine.SetThreads(threads);
+        EXPECT_EQ(RecordedRun(run.Engine, run, false), single) << threads << " threads";
+    }
+
+    // The search after a counting pass searches what the count walked, and reports the same,
+    // each skip note and error once.
+    for (const unsigned threads : {1u, 4u}) {
+        run.Engine.SetThreads(threads);
+        EXPECT_EQ(RecordedRun(run.Engine, run, true), "counted 302\n" + single) << threads << " threads";
+    }
+}
+
+TEST(TSearchEngine, TheSearchAfterACountSearchesTheFilesCountedAsTheyAreThen)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    dir.WriteFile("b.txt", "hit\n");
+    dir.WriteFile("c.txt", "no\n");
+    for (const unsigned threads : {1u, 4u}) {
+        EngineRun run(dir);
+        run.Engine.SetThreads(threads);
+        ASSERT_TRUE(run.Engine.CountFiles());
+        EXPECT_EQ(run.Stats.CountedFiles, 3);
+        dir.WriteFile("a.txt", "hit\nhit hit\n");     // changed: searched as it is now
+        std::filesystem::remove(dir.PathOf("b.txt")); // gone: not listed
+        dir.WriteFile("new.txt", "hit\n");            // not counted: not searched
+        EXPECT_EQ(run.Search(), "result <dir>/a.txt 3\n");
+        EXPECT_EQ(run.Results.Item(0).Size, 12);
+        EXPECT_EQ(run.Counters(), "searched 3 matched 1 matches 3 skipped 0 completed");
+
+        // The kept walk served that one search: the next one walks again.
+        EXPECT_EQ(run.Search(), "result <dir>/a.txt 3\nresult <dir>/new.txt 1\n");
+        // A count of other folders or specifications is not taken for this search's walk.
+        ASSERT_TRUE(run.Engine.CountFiles());
+        run.Data.FileSpecs = {"n*.*"};
+        EXPECT_EQ(run.Search(), "result <dir>/new.txt 1\n");
+        dir.WriteFile("b.txt", "hit\n");
+        std::filesystem::remove(dir.PathOf("new.txt"));
+    }
+}
+
+TEST(TSearchEngine, AStopFromAnotherThreadDropsWhatTheWorkersHaveNotReported)
+{
+    TestDir dir;
+    std::string text;
+    for (int line = 0; line < 20000; ++line)
+        text += line % 100 == 0 ? "a hit\n" : "nothing\n";
+    for (int i = 0; i < 12; ++i)
+        dir.WriteFile("f" + std::to_string(100 + i) + ".txt", text);
+    EngineRun run(dir);
+    run.Engine.SetThreads(4);
+    // The first progress report waits until another thread has asked for the stop.
+    std::mutex lock;
+    std::condition_variable changed;
+    bool reported = false, stopped = false;
+    TSearchNotifications notify;
+    notify.Progress = [&] {
+        if (run.Stats.SearchedFiles != 1)
+            return;
+        std::unique_lock<std::mutex> guard(lock);
+        reported = true;
+        changed.notify_all();
+        changed.wait(guard, [&] { return stopped; });
+    };
+    run.Engine.SetNotifications(notify);
+    std::thread stopper([&] {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [&] { return reported; });
+        run.Engine.StopSearch();
+        stopped = true;
+        changed.notify_all();
+    });
+    run.Engine.Search();
+    stopper.join();
+    EXPECT_FALSE(run.Stats.Completed);
+    // The file being reported is listed; the ones the workers had scanned or were scanning are not.
+    ASSERT_EQ(run.Results.Count(), 1u);
+    EXPECT_EQ(run.Results.Item(0).FileName, "f100.txt");
+    EXPECT_EQ(run.Stats.SearchedFiles, 1u);
+}
