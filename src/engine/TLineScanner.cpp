@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "engine/TLetterTest.h"
+#include "engine/TLineSink.h"
 #include "engine/TOpenFile.h"
+#include "engine/TRecordSink.h"
 #include "engine/TSearchNotifications.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -283,12 +285,6 @@ bool TLineScanner::FindCandidate(std::string_view lines, std::size_t& position) 
 
 namespace {
 
-void ProcessPending(const TSearchNotifications& notify)
-{
-    if (notify.ProcessPendingMessage)
-        notify.ProcessPendingMessage();
-}
-
 // The offset where the line holding `at` starts.
 std::size_t LineStartOf(std::string_view lines, std::size_t at)
 {
@@ -303,7 +299,7 @@ TLineScanner::Step TLineScanner::SkipToCandidate(TOpenFile& reader, std::string_
     std::size_t at = 0;
     if (!FindCandidate(lines, at) || at >= lines.size()) {
         reader.SkipLinesBefore(lines.data() + lines.size());
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         return Step::NextBuffer;
     }
     reader.SkipLinesBefore(lines.data() + LineStartOf(lines, at));
@@ -332,7 +328,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
             // No line left here holds a hit.
             const int skipped = reader.SkipLinesBefore(data + size);
             if (skipped > 0)
-                ProcessPending(scan.Notify);
+                scan.Sink.Pending();
             return Step::NextBuffer;
         }
         // The line as the reader would give it: without its line feed, or its CR LF.
@@ -343,11 +339,14 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         reader.SkipLinesBefore(data + lineStart);
         if (textEnd - lineStart > reader.PieceLimit())
             return Step::ReadLine; // it comes in pieces
-        scan.Count += ScanLine(lines.substr(lineStart, textEnd - lineStart), reader.LineNumber() + 1, scan.Matches);
+        const std::string_view text = lines.substr(lineStart, textEnd - lineStart);
+        const int64_t lineNumber = reader.LineNumber() + 1;
+        ScanLine(text, lineNumber, scan.Hits);
+        const bool goOn = Push(scan, text, lineNumber, 0);
         reader.SkipLinesBefore(data + lineEnd + 1);
-        if (StopAfterFirstMatch && scan.Count > 0)
+        if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         pos = lineEnd + 1;
     }
 }
@@ -360,7 +359,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     auto skipRest = [&] {
         const int skipped = reader.SkipLinesBefore(data + size);
         if (skipped > 0)
-            ProcessPending(scan.Notify);
+            scan.Sink.Pending();
         return Step::NextBuffer;
     };
     auto plainLine = [&](std::size_t lineStart) {
@@ -454,9 +453,8 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
             } else {
                 if (!WholeWordsOnly ||
                     IsWholeWord(lines.substr(resume, textEnd - resume), start - resume, end - resume)) {
-                    scan.Matches.emplace_back(lineNumber, lineLength, static_cast<int32_t>(start - lineStart + 1),
-                                              static_cast<int32_t>(end - lineStart + 1));
-                    ++scan.Count;
+                    scan.Hits.emplace_back(lineNumber, lineLength, static_cast<int32_t>(start - lineStart + 1),
+                                           static_cast<int32_t>(end - lineStart + 1));
                 }
                 lastEnd = end;
                 from = end > start ? end : end + 1;
@@ -471,10 +469,11 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
         // the search goes on with the next line.
         if (found && start <= lineEnd)
             found = false;
+        const bool goOn = Push(scan, lines.substr(lineStart, textEnd - lineStart), lineNumber, 0);
         reader.SkipLinesBefore(data + lineEnd + 1);
-        if (StopAfterFirstMatch && scan.Count > 0)
+        if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         pos = lineEnd + 1;
         if (found) {
             // A line to be taken the plain way may lie between this line and the next hit.
@@ -485,14 +484,21 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     }
 }
 
-int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
-                           const TSearchNotifications& notify, const std::atomic<bool>& stopRequested)
+bool TLineScanner::Push(TScan& scan, std::string_view text, int64_t lineNumber, uint32_t piece)
 {
-    TOpenFile reader;
-    reader.OpenRead(record->FullPath, record->EndsWithNewline, record->FileType);
-    const bool lookAhead = BufferCheck != Prefilter::None && record->FileType == TFileData::Text;
+    if (scan.Hits.empty())
+        return true;
+    scan.Count += static_cast<int64_t>(scan.Hits.size());
+    const bool goOn = scan.Sink.Line(lineNumber, piece, text, scan.Hits);
+    scan.Hits.clear();
+    return goOn;
+}
 
-    TScan scan{record->Matches, notify, stopRequested};
+int64_t TLineScanner::Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink,
+                           const std::atomic<bool>& stopRequested) const
+{
+    const bool lookAhead = BufferCheck != Prefilter::None && fileType == TFileData::Text;
+    TScan scan{sink, stopRequested, {}};
     std::string_view line;
     while (!stopRequested.load(std::memory_order_relaxed)) {
         if (lookAhead) {
@@ -513,17 +519,22 @@ int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& re
         }
         if (reader.ReadLine(line) == TOpenFile::EndOfLines)
             break;
-        scan.Count += ScanLine(line, reader.LineNumber(), scan.Matches, reader.LinePiece());
-        if (StopAfterFirstMatch && scan.Count > 0)
+        ScanLine(line, reader.LineNumber(), scan.Hits, reader.LinePiece());
+        if (!Push(scan, line, reader.LineNumber(), reader.LinePiece()) || (StopAfterFirstMatch && scan.Count > 0))
             break;
-        ProcessPending(notify);
-    }
-    reader.CloseFile();
-
-    if (scan.Count > 0) {
-        results.Add(std::move(record));
-        if (notify.NewResult)
-            notify.NewResult(results.Item(results.Count() - 1));
+        sink.Pending();
     }
     return scan.Count;
+}
+
+int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
+                           const TSearchNotifications& notify, const std::atomic<bool>& stopRequested)
+{
+    TOpenFile reader;
+    reader.OpenRead(record->FullPath, record->EndsWithNewline, record->FileType);
+    TRecordSink sink(*record, false, notify.ProcessPendingMessage);
+    const int64_t count = Scan(reader, record->FileType, sink, stopRequested);
+    reader.CloseFile();
+    TRecordSink::Publish(record, results, notify);
+    return count;
 }

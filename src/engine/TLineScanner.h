@@ -15,6 +15,7 @@
 
 class TFileData;
 class TFileList;
+class TLineSink;
 class TOpenFile;
 class TSearchData;
 struct TSearchNotifications;
@@ -48,6 +49,12 @@ public:
     int64_t ScanFile(std::unique_ptr<TFileData>& record, TFileList& results, const TSearchNotifications& notify,
                  const std::atomic<bool>& stopRequested);
 
+    // Scans the lines of an open reader of a file of class `fileType`, pushing each line that
+    // holds hits into `sink`, in reading order. Ends at the end of the file, when the sink
+    // says so, after the first such line with StopAfterFirstMatch, or when `stopRequested` is
+    // set (looked at before every buffer and every line). Returns the number of hits pushed.
+    int64_t Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink, const std::atomic<bool>& stopRequested) const;
+
     // Matches one line (or one piece of a long line) as the reader returned it, appending its
     // records to `matches`; returns how many it appended.
     int ScanLine(std::string_view line, int64_t lineNumber, TMatchList& matches, uint32_t piece = 0) const;
@@ -72,11 +79,13 @@ private:
 
     // One file's scan in progress.
     struct TScan {
-        TMatchList& Matches;
-        const TSearchNotifications& Notify;
+        TLineSink& Sink;
         const std::atomic<bool>& StopRequested;
+        TMatchList Hits; // of the line being scanned
         int64_t Count = 0;
     };
+    // Hands the hits of the line just scanned, if any, to the sink; false when the scan ends.
+    static bool Push(TScan& scan, std::string_view text, int64_t lineNumber, uint32_t piece);
     // What a look at the buffer of whole lines `lines` leaves to do: look at the next buffer,
     // read and scan the reader's next line the plain way, or end the scan.
     enum class Step : uint8_t { NextBuffer, ReadLine, Stop };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +46,20 @@ public:
     // Opens for reading. `endsWithNewline` starts the end flag: when it is false, a file whose
     // last byte is a line feed yields one more, empty line at its end.
     bool OpenRead(const std::string& path, bool endsWithNewline, int fileType);
+    // Opens for a search that classifies the file from its own first bytes: `info` receives
+    // the file's status from the open descriptor, nothing is read yet, and the reader stays in
+    // text mode until SetFileType.
+    bool OpenUnclassified(const std::string& path, struct stat& info);
+    // Before any line is read: the first `count` bytes (fewer at the end of the file), read
+    // into the buffer as far as needed; ReadLine gives them again.
+    std::string_view Head(std::size_t count);
+    // The file's last byte: from the buffer when the reads have reached the end, otherwise
+    // read at the size the open found. False for an empty file or when it cannot be read.
+    bool LastByte(unsigned char& byte);
+    // True once a read has failed (the lines read so far stand, as at the end of the file).
+    bool ReadFailed() const { return ReadError; }
+    // Sets how the lines of a file opened with OpenUnclassified are read.
+    void SetFileType(int fileType, bool endsWithNewline);
     // Opens for writing, creating or emptying the file.
     bool OpenWrite(const std::string& path);
     bool IsOpen() const { return Opened; }
@@ -87,6 +103,7 @@ public:
     bool CloseFile();
 
 private:
+    bool OpenDescriptor(const std::string& path, struct stat& info);
     bool FillBuffer();
     int ReadTextLine(std::string_view& line);
     int ReadBlock(std::string_view& line);
@@ -104,6 +121,10 @@ private:
     bool EndFlag = false;
     bool AtEof = false;
     bool WriteFailed = false;
+    bool ReadError = false;
+    bool NonBlocking = false; // the descriptor still has the O_NONBLOCK of its open
+    uint64_t OpenedSize = 0;  // the size the open found
+    uint64_t FileOffset = 0;  // bytes read from the descriptor so far
     LineEnd LastEnd = LineEnd::None;
     std::size_t PieceSize = MaxLinePiece;
     int64_t Line = 0;

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "engine/TDirectoryLister.h"
-#include "engine/TFileFilter.h"
-#include "engine/TLineScanner.h"
+#include "engine/TFileSearcher.h"
+#include "engine/TRecordSink.h"
 #include "engine/TRep.h"
 #include "engine/TWildcardMask.h"
 #include "engine/TZipExtractor.h"
@@ -94,13 +94,13 @@ void TSearchEngine::Run()
     ReportProgress();
     Stats.Completed = false;
     Today = TDateTime::Today().DayNumber();
-    Scanner = std::make_unique<TLineScanner>(Data);
+    Searcher = std::make_unique<TFileSearcher>(Data, Today);
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
 
     // A pattern that does not compile would find nothing in every file (and, inverted, list
     // every line): the run says so and searches nothing. The counting pass leaves the telling to
     // the search pass that follows it.
-    if (const int32_t code = Scanner->PatternErrorCode(); code != 0) {
+    if (const int32_t code = Searcher->PatternErrorCode(); code != 0) {
         if (SearchPass && Notify.Error)
             Notify.Error(ErrorCaption, ErrorTitle, "Invalid regular expression: " + TRep::ErrorText(code));
     } else if (Data.SearchAgain) {
@@ -120,7 +120,7 @@ void TSearchEngine::Run()
     CurrentFolder.clear();
     CurrentFile.clear();
     ReportProgress();
-    Scanner.reset();
+    Searcher.reset();
 }
 
 void TSearchEngine::SearchAgain()
@@ -232,7 +232,7 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
             ProcessPendingMessage();
             continue;
         }
-        auto record = std::make_unique<TFileData>(CurrentFolder, entry.Name, Shell);
+        auto record = std::make_unique<TFileData>(CurrentFolder, entry.Name, Shell, TFileData::TNamesOnly{});
         if (pass == Pass::Archives) {
             SearchZip(*record);
             CurrentFolder = WorkingFolder;
@@ -251,7 +251,7 @@ void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
         if (const auto stored = MemberNames.find(record->FileName); stored != MemberNames.end())
             record->MemberName = stored->second;
     }
-    const char* reason = TFileFilter(Data, Today).SkipReason(*record);
+    const char* reason = Searcher->Open(*record);
     if (!reason) {
         CurrentFile = record->FileName;
         ++Searched;
@@ -272,11 +272,15 @@ void TSearchEngine::HandleFile(std::unique_ptr<TFileData> record, Pass pass)
 int64_t TSearchEngine::ScanFile(std::unique_ptr<TFileData>& record)
 {
     if (!SearchPass) {
+        Searcher->Close();
         ++Stats.CountedFiles;
         ProcessPendingMessage();
         return 0;
     }
-    return Scanner->ScanFile(record, Results, Notify, StopRequested);
+    TRecordSink sink(*record, Notify.KeepMatchedLines, [this] { ProcessPendingMessage(); });
+    const int64_t n = Searcher->Scan(*record, sink, StopRequested);
+    TRecordSink::Publish(record, Results, Notify);
+    return n;
 }
 
 void TSearchEngine::SearchZip(const TFileData& archive)

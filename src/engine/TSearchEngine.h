@@ -13,8 +13,8 @@
 #include "model/TDateTime.h"
 
 class TFileData;
+class TFileSearcher;
 class TFileList;
-class TLineScanner;
 class TSearchData;
 class TShellInfo;
 class TZipExtractor;
@@ -89,7 +89,7 @@ private:
     TSearchStats& Stats;
     TShellInfo& Shell;
     TSearchNotifications Notify;
-    std::unique_ptr<TLineScanner> Scanner;
+    std::unique_ptr<TFileSearcher> Searcher;
     std::unique_ptr<TZipExtractor> Unzipper;
 
     uint32_t Matched = 0;
