@@ -499,6 +499,7 @@ int64_t TLineScanner::Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink,
 {
     const bool lookAhead = BufferCheck != Prefilter::None && fileType == TFileData::Text;
     TScan scan{sink, stopRequested, {}};
+    reader.SetStopFlag(&stopRequested);
     std::string_view line;
     while (!stopRequested.load(std::memory_order_relaxed)) {
         if (lookAhead) {
@@ -517,13 +518,15 @@ int64_t TLineScanner::Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink,
                     continue;
             }
         }
-        if (reader.ReadLine(line) == TOpenFile::EndOfLines)
+        // A stop while the line was read may have cut it short.
+        if (reader.ReadLine(line) == TOpenFile::EndOfLines || stopRequested.load(std::memory_order_relaxed))
             break;
         ScanLine(line, reader.LineNumber(), scan.Hits, reader.LinePiece());
         if (!Push(scan, line, reader.LineNumber(), reader.LinePiece()) || (StopAfterFirstMatch && scan.Count > 0))
             break;
         sink.Pending();
     }
+    reader.SetStopFlag(nullptr);
     return scan.Count;
 }
 

@@ -136,6 +136,7 @@ void TOpenFile::Reset()
     NonBlocking = false;
     OpenedSize = 0;
     FileOffset = 0;
+    StopFlag = nullptr;
     LastEnd = LineEnd::None;
     Begin = 0;
     End = 0;
@@ -266,6 +267,10 @@ bool TOpenFile::FillBuffer()
 {
     if (AtEof)
         return false;
+    if (StopFlag && StopFlag->load(std::memory_order_relaxed)) {
+        AtEof = true;
+        return false;
+    }
     MaskValid = false;
     if (Begin == End) {
         Begin = End = 0;
@@ -285,7 +290,7 @@ bool TOpenFile::FillBuffer()
             return false;
         }
     }
-    const std::size_t wanted = Buffer.size() - End;
+    const std::size_t wanted = std::min(Buffer.size() - End, MaxReadSize);
     ssize_t got;
     for (;;) {
         got = ::read(Fd, Buffer.data() + End, wanted);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -60,6 +61,11 @@ public:
     bool ReadFailed() const { return ReadError; }
     // Sets how the lines of a file opened with OpenUnclassified are read.
     void SetFileType(int fileType, bool endsWithNewline);
+    // While `stop` (when not null) is set, no more is read: the file ends there. Looked at
+    // before every read, and reads are at most MaxReadSize, so that a stop is honoured soon
+    // even while a very long line is being gathered. Each open starts without a flag.
+    void SetStopFlag(const std::atomic<bool>* stop) { StopFlag = stop; }
+    static constexpr std::size_t MaxReadSize = std::size_t{16} << 20;
     // Opens for writing, creating or emptying the file.
     bool OpenWrite(const std::string& path);
     bool IsOpen() const { return Opened; }
@@ -125,6 +131,7 @@ private:
     bool NonBlocking = false; // the descriptor still has the O_NONBLOCK of its open
     uint64_t OpenedSize = 0;  // the size the open found
     uint64_t FileOffset = 0;  // bytes read from the descriptor so far
+    const std::atomic<bool>* StopFlag = nullptr;
     LineEnd LastEnd = LineEnd::None;
     std::size_t PieceSize = MaxLinePiece;
     int64_t Line = 0;

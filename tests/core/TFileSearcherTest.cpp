@@ -219,4 +219,19 @@ TEST_F(FileSearcherTest, TheRecordSinkKeepsLinesOnlyWhenAsked)
     }
 }
 
+TEST(OpenFileStop, ASetStopFlagEndsTheFileBeforeTheNextRead)
+{
+    TestDir dir;
+    const std::string path = dir.WriteFile("f.txt", "a\nb\n");
+    std::atomic<bool> stop{true};
+    TOpenFile reader;
+    ASSERT_TRUE(reader.OpenRead(path, true, TFileData::Text));
+    reader.SetStopFlag(&stop);
+    std::string line;
+    EXPECT_EQ(reader.ReadLine(line), TOpenFile::EndOfLines);
+    // Another open starts without the flag.
+    ASSERT_TRUE(reader.OpenRead(path, true, TFileData::Text));
+    EXPECT_EQ(reader.ReadLine(line), 1);
+}
+
 } // namespace
