@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/TAlternativesMatcher.h"
 #include "engine/TLetterTest.h"
 #include "engine/TLineSink.h"
 #include "engine/TOpenFile.h"
+#include "engine/TQuickMatcher.h"
 #include "engine/TRecordSink.h"
+#include "engine/TRegexMatcher.h"
+#include "engine/TSoundexMatcher.h"
 #include "engine/TSearchNotifications.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -50,48 +54,55 @@ TLineScanner::TLineScanner(const TSearchData& criteria)
     switch (SearchMode) {
     case TSearchData::ModeNormal: {
         const bool foldCase = !criteria.MatchCase;
-        Pattern = std::make_unique<TRep>(criteria.SearchString, foldCase);
-        if (!Pattern->IsValid()) {
+        Regex = std::make_unique<TRegexMatcher>(criteria.SearchString, foldCase, MinPrefilterLiteral);
+        Matcher = Regex.get();
+        TRep& pattern = Regex->Pattern();
+        if (!pattern.IsValid()) {
             BufferCheck = Prefilter::NoHits;
             break;
         }
-        const std::string literal = Pattern->RequiredLiteral();
-        if (literal.size() >= MinPrefilterLiteral)
-            RequiredText.emplace(literal, foldCase);
-        for (const std::string& text : Pattern->LiteralAlternatives())
-            Alternatives.emplace_back(text, foldCase);
+        // A pattern made of literal alternatives is matched by finding them, without the engine.
+        if (const std::vector<std::string> alternatives = pattern.LiteralAlternatives(); !alternatives.empty()) {
+            auto literals = std::make_unique<TAlternativesMatcher>(alternatives, foldCase);
+            Literals = literals.get();
+            Plain = std::move(literals);
+            Matcher = Plain.get();
+        }
         const bool wholeLines =
             TextFileFormat == TSearchData::FormatNormal || TextFileFormat > TSearchData::FormatFixedWidth;
+        const std::size_t alternatives = Literals ? Literals->Literals().size() : 0;
         if (Invert) {
             // Every line is taken on its own; see below.
-        } else if (wholeLines && !Alternatives.empty() && Alternatives.size() <= MaxHitLiterals) {
+        } else if (wholeLines && alternatives > 0 && alternatives <= MaxHitLiterals) {
             BufferCheck = Prefilter::LiteralHits;
-        } else if (Alternatives.empty() && wholeLines && !Pattern->HasStartAnchor() && Pattern->PrepareLineHits()) {
+        } else if (alternatives == 0 && wholeLines && !pattern.HasStartAnchor() && pattern.PrepareLineHits()) {
             // Without ^ a hit does not depend on where its search began, so a buffer program
             // can go from hit to hit across the lines of a buffer.
             BufferCheck = Prefilter::PatternHits;
-            for (const std::string& text : Pattern->RequiredLiterals(MinPrefilterLiteral, MaxHitLiterals))
+            for (const std::string& text : pattern.RequiredLiterals(MinPrefilterLiteral, MaxHitLiterals))
                 HitLiterals.emplace_back(text, foldCase);
-        } else if (literal.size() >= MinPrefilterLiteral) {
+        } else if (Regex->HasRequiredText()) {
             BufferCheck = Prefilter::Literal;
-        } else if (Pattern->PrepareLineSearch(wholeLines)) {
+        } else if (Regex->PrepareLineSearch(wholeLines)) {
             BufferCheck = Prefilter::Lines;
         }
         break;
     }
     case TSearchData::ModeSoundex:
-        SoundCode = TSoundex::SoundexCode(criteria.SearchString);
+        Plain = std::make_unique<TSoundexMatcher>(criteria.SearchString);
+        Matcher = Plain.get();
         // Words never span lines, so the buffer's first hit is its first hit line's first hit;
         // a field can cut a word, so fields are taken line by line.
         if (TextFileFormat == TSearchData::FormatNormal || TextFileFormat > TSearchData::FormatFixedWidth)
             BufferCheck = Prefilter::Soundex;
-        if (SoundCode.First >= 'A' && SoundCode.First <= 'Z')
-            SoundFirst.emplace(std::string(1, static_cast<char>(SoundCode.First)), true);
         break;
-    case TSearchData::ModeQuick:
-        Quick.emplace(criteria.SearchString, true);
-        BufferCheck = Quick->Empty() ? Prefilter::NoHits : Prefilter::Literal;
+    case TSearchData::ModeQuick: {
+        auto quick = std::make_unique<TQuickMatcher>(criteria.SearchString);
+        BufferCheck = quick->Empty() ? Prefilter::NoHits : Prefilter::Literal;
+        Plain = std::move(quick);
+        Matcher = Plain.get();
         break;
+    }
     default:
         BufferCheck = Prefilter::NoHits;
         break;
@@ -105,7 +116,7 @@ TLineScanner::~TLineScanner() = default;
 
 int32_t TLineScanner::PatternErrorCode() const
 {
-    return Pattern ? Pattern->ErrorCode() : 0;
+    return Regex ? Regex->Pattern().ErrorCode() : 0;
 }
 
 int32_t TLineScanner::NthSeparatorPos(std::string_view line, int separator, int32_t n)
@@ -155,85 +166,26 @@ template <class OnHit>
 bool TLineScanner::FindHits(std::string_view text, OnHit&& onHit) const
 {
     bool hit = false;
-    switch (SearchMode) {
-    case TSearchData::ModeQuick: {
-        const std::size_t size = Quick->Size();
-        for (std::size_t at = 0; (at = Quick->Find(text, at)) != TLiteralFinder::npos; at += size) {
-            hit = true;
-            onHit(at, at + size);
-        }
-        break;
-    }
-    case TSearchData::ModeSoundex: {
-        std::size_t from = 0, start, end;
-        while (from < text.size() && TSoundex::SoundexFind(SoundCode, text.substr(from), start, end)) {
-            hit = true;
-            onHit(from + start, from + end);
-            from += end;
-        }
-        break;
-    }
-    case TSearchData::ModeNormal: {
-        if (!Pattern->IsValid())
+    if (!Matcher)
+        return false;
+    // Whole words are a rule of regular-expression searches; quick text and Soundex ignore it.
+    const bool wholeWords = WholeWordsOnly && SearchMode == TSearchData::ModeNormal;
+    std::size_t from = 0;
+    std::size_t lastEnd = std::string_view::npos;
+    while (from <= text.size()) {
+        std::size_t start, end;
+        if (!Matcher->Find(text, from, start, end))
             break;
-        if (!Alternatives.empty()) {
-            // At the first place where an alternative occurs, the first alternative found there.
-            // Each alternative's next place is kept until the search passes it, so a line with
-            // many hits of one alternative is not searched to its end again for the others.
-            constexpr std::size_t Unknown = TLiteralFinder::npos - 1;
-            std::size_t next[MaxHitLiterals];
-            const bool remember = Alternatives.size() <= MaxHitLiterals;
-            if (remember)
-                std::fill_n(next, Alternatives.size(), Unknown);
-            std::size_t from = 0;
-            for (;;) {
-                std::size_t at = TLiteralFinder::npos, size = 0;
-                for (std::size_t i = 0; i < Alternatives.size(); ++i) {
-                    std::size_t place;
-                    if (!remember) {
-                        place = Alternatives[i].Find(text, from);
-                    } else {
-                        if (next[i] == Unknown || (next[i] != TLiteralFinder::npos && next[i] < from))
-                            next[i] = Alternatives[i].Find(text, from);
-                        place = next[i];
-                    }
-                    if (place < at) {
-                        at = place;
-                        size = Alternatives[i].Size();
-                    }
-                }
-                if (at == TLiteralFinder::npos)
-                    break;
-                if (!WholeWordsOnly || IsWholeWord(text.substr(from), at - from, at - from + size)) {
-                    hit = true;
-                    onHit(at, at + size);
-                }
-                from = at + size;
-            }
-            break;
+        if (start == end && start == lastEnd) {
+            from = lastEnd + 1; // an empty hit glued to the previous hit is no new hit
+            continue;
         }
-        std::size_t from = 0;
-        std::size_t lastEnd = std::string_view::npos;
-        while (from <= text.size()) {
-            const std::string_view rest = text.substr(from);
-            std::size_t start, end;
-            if (!Pattern->Find(rest, start, end))
-                break;
-            if (start == end && from + start == lastEnd) {
-                from = lastEnd + 1; // an empty hit glued to the previous hit is no new hit
-                continue;
-            }
-            if (!WholeWordsOnly || IsWholeWord(rest, start, end)) {
-                hit = true;
-                onHit(from + start, from + end);
-            }
-            lastEnd = from + end;
-            from = end > start ? lastEnd : lastEnd + 1;
+        if (!wholeWords || IsWholeWord(text.substr(from), start - from, end - from)) {
+            hit = true;
+            onHit(start, end);
         }
-        break;
-    }
-    default:
-        break;
+        lastEnd = end;
+        from = end > start ? end : end + 1;
     }
     return hit;
 }
@@ -261,17 +213,12 @@ int TLineScanner::ScanLine(std::string_view line, int64_t lineNumber, TMatchList
 bool TLineScanner::FindCandidate(std::string_view lines, std::size_t& position) const
 {
     switch (BufferCheck) {
-    case Prefilter::Literal: {
-        const TLiteralFinder& finder = SearchMode == TSearchData::ModeQuick ? *Quick : *RequiredText;
-        position = finder.Find(lines);
-        return position != TLiteralFinder::npos;
-    }
+    case Prefilter::Literal:
     case Prefilter::Lines:
-        return Pattern->FindInLines(lines, position);
-    case Prefilter::Soundex: {
-        std::size_t end;
-        return TSoundex::SoundexFindInLines(SoundCode, lines, position, end, SoundFirst ? &*SoundFirst : nullptr);
-    }
+    case Prefilter::Soundex:
+        // A pattern's own check (its required literal, its buffer program) also stands for
+        // its literal alternatives.
+        return (Regex ? *Regex : *Matcher).MayHold(lines, position);
     case Prefilter::NoHits:
         return false;
     case Prefilter::None:
@@ -311,17 +258,18 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
     const std::size_t size = lines.size(); // ends with a line feed
     const char* data = lines.data();
     // The next place of each alternative, found once and reused until it is passed.
+    const std::vector<TLiteralFinder>& alternatives = Literals->Literals();
     std::size_t next[MaxHitLiterals];
-    for (std::size_t i = 0; i < Alternatives.size(); ++i)
-        next[i] = Alternatives[i].Find(lines);
+    for (std::size_t i = 0; i < alternatives.size(); ++i)
+        next[i] = alternatives[i].Find(lines);
     std::size_t pos = 0; // start of the first line not yet dealt with
     for (;;) {
         if (scan.StopRequested.load(std::memory_order_relaxed))
             return Step::Stop;
         std::size_t at = TLiteralFinder::npos;
-        for (std::size_t i = 0; i < Alternatives.size(); ++i) {
+        for (std::size_t i = 0; i < alternatives.size(); ++i) {
             if (next[i] < pos)
-                next[i] = Alternatives[i].Find(lines, pos);
+                next[i] = alternatives[i].Find(lines, pos);
             at = std::min(at, next[i]);
         }
         if (at == TLiteralFinder::npos) {
@@ -416,13 +364,13 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
                 static_cast<std::size_t>(static_cast<const char*>(std::memchr(data + at, '\n', size - at)) - data);
             if (nextInnerCr(candidateStart) < candidateEnd)
                 return plainLine(candidateStart);
-            if (!Pattern->FindHitInLines(lines, candidateStart, candidateEnd + 1, start, end)) {
+            if (!Regex->Pattern().FindHitInLines(lines, candidateStart, candidateEnd + 1, start, end)) {
                 pos = candidateEnd + 1;
                 continue;
             }
             found = true;
         } else if (!found) {
-            found = Pattern->FindHitInLines(lines, pos, size, start, end) && start < size;
+            found = Regex->Pattern().FindHitInLines(lines, pos, size, start, end) && start < size;
             // A line to be taken the plain way may come before the hit.
             const std::size_t cr = nextInnerCr(pos);
             if (cr != None && (!found || cr < start))
@@ -463,7 +411,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
             if (from > textEnd || (!HitLiterals.empty() && nextLiteral(from) >= textEnd))
                 found = false; // no room left for a hit on this line
             else
-                found = Pattern->FindHitInLines(lines, from, limit, start, end) && start < size;
+                found = Regex->Pattern().FindHitInLines(lines, from, limit, start, end) && start < size;
         }
         // A hit found beyond the text's end but on this line (at its CR or line feed) is none:
         // the search goes on with the next line.

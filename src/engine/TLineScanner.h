@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "engine/TLiteralFinder.h"
-#include "engine/TRep.h"
-#include "engine/TSoundex.h"
 #include "model/TMatch.h"
 
+class TAlternativesMatcher;
 class TFileData;
 class TFileList;
 class TLineSink;
+class TMatcher;
 class TOpenFile;
+class TRegexMatcher;
 class TSearchData;
 struct TSearchNotifications;
 
@@ -106,10 +107,14 @@ private:
     int32_t FieldWidth;
     int Separator;
 
-    std::unique_ptr<TRep> Pattern;           // regular-expression mode
-    std::optional<TLiteralFinder> Quick;     // quick mode
-    TSoundexCode SoundCode;                  // Soundex mode
-    std::optional<TLiteralFinder> SoundFirst; // the code's first letter, when it is one of A to Z
+    // Regular-expression mode: the compiled pattern, also for its error and buffer programs.
+    std::unique_ptr<TRegexMatcher> Regex;
+    // The quick, Soundex or literal-alternatives matcher, when one of them finds the hits.
+    std::unique_ptr<TMatcher> Plain;
+    // What finds the hits: Plain when set, else Regex; null for an unknown mode.
+    const TMatcher* Matcher = nullptr;
+    // Plain as literal alternatives, for Prefilter::LiteralHits.
+    const TAlternativesMatcher* Literals = nullptr;
 
     // How a text file's buffer is looked at before its lines are split off:
     //   None         not at all: every line is read and matched on its own
@@ -123,10 +128,6 @@ private:
     //                straight from the buffer
     enum class Prefilter : uint8_t { None, NoHits, Literal, Lines, Soundex, PatternHits, LiteralHits };
     Prefilter BufferCheck = Prefilter::None;
-    // In regular-expression mode: a literal that every hit holds, for Prefilter::Literal.
-    std::optional<TLiteralFinder> RequiredText;
-    // A pattern made of literal alternatives is matched by finding them, without the engine.
-    std::vector<TLiteralFinder> Alternatives;
     // For Prefilter::PatternHits: literals of which every hit holds one.
     std::vector<TLiteralFinder> HitLiterals;
 };
