@@ -21,6 +21,8 @@ class TSearchData;
 class TFileSearcher {
 public:
     TFileSearcher(const TSearchData& criteria, int32_t today);
+    // The filters keep a reference to the criteria: a temporary would not outlive them.
+    TFileSearcher(const TSearchData&& criteria, int32_t today) = delete;
     TFileSearcher(const TFileSearcher&) = delete;
     TFileSearcher& operator=(const TFileSearcher&) = delete;
 

@@ -206,9 +206,10 @@ TEST_F(FileSearcherTest, WhatCannotBeReadStaysUnknownAndFindsNothing)
 TEST_F(FileSearcherTest, TheRecordSinkKeepsLinesOnlyWhenAsked)
 {
     Dir.WriteFile("f.txt", "ab ab\nno\nab\n");
+    const TSearchData criteria = Criteria(TSearchData::ModeQuick, "ab");
     for (const bool keep : {false, true}) {
         auto record = std::make_unique<TFileData>(Dir.Path(), "f.txt", Shell, TFileData::TNamesOnly{});
-        TFileSearcher searcher(Criteria(TSearchData::ModeQuick, "ab"), 0);
+        TFileSearcher searcher(criteria, 0);
         ASSERT_EQ(searcher.Open(*record), nullptr);
         TRecordSink sink(*record, keep);
         EXPECT_EQ(searcher.Scan(*record, sink, Stop), 3);
