@@ -8,7 +8,6 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/TCriteriaCheck.h"
-#include "engine/TOpenFile.h"
 #include "engine/TSearchEngine.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -52,26 +51,18 @@ nlohmann::ordered_json JsonText(std::string_view bytes)
     return TTextDecoder::ToUtf8(bytes);
 }
 
-// The text of the lines (or pieces of a line too long to be read whole) that hold matches,
-// read again from the file: place -> text.
-std::vector<std::pair<TLinePlace, std::string>> MatchedLines(const TFileData& record)
+// The text of each line (or piece of a line too long to be read whole) that holds matches,
+// beside its place, as the search kept it.
+std::vector<std::pair<TLinePlace, std::string_view>> MatchedLines(const TFileData& record)
 {
-    std::vector<std::pair<TLinePlace, std::string>> lines;
-    TOpenFile reader;
-    reader.OpenRead(record.FullPath, record.EndsWithNewline, record.FileType);
-    std::string line;
-    std::size_t next = 0;
-    while (next < record.Matches.size() && reader.ReadLine(line) != TOpenFile::EndOfLines) {
-        const TLinePlace place = reader.Place();
-        while (next < record.Matches.size() && record.Matches[next].Place() < place)
-            ++next;
-        if (next == record.Matches.size() || record.Matches[next].Place() != place)
+    std::vector<std::pair<TLinePlace, std::string_view>> lines;
+    for (const TMatch& match : record.Matches) {
+        if (!lines.empty() && lines.back().first == match.Place())
             continue;
-        lines.emplace_back(place, line);
-        while (next < record.Matches.size() && record.Matches[next].Place() == place)
-            ++next;
+        const std::size_t next = lines.size();
+        lines.emplace_back(match.Place(), next < record.MatchedLines.size() ? std::string_view(record.MatchedLines[next])
+                                                                             : std::string_view());
     }
-    reader.CloseFile();
     return lines;
 }
 
@@ -228,7 +219,11 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         case Format::Json: PrintJson(record); break;
         case Format::Csv: Out << TFileListCsv::Row(record) << "\n"; break;
         }
+        // Printed: the text is not needed again (the report reads what it shows itself).
+        std::vector<std::string>().swap(record.MatchedLines);
     };
+    // The printed formats show each line with hits: the search hands them over with the hits.
+    notify.KeepMatchedLines = OutputFormat != Format::Csv;
     notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
         Err << "quarnel: " << text << "\n";
         failed = true;

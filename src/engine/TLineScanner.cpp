@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/TAlternativesMatcher.h"
 #include "engine/TLetterTest.h"
+#include "engine/TLineSink.h"
 #include "engine/TOpenFile.h"
+#include "engine/TQuickMatcher.h"
+#include "engine/TRecordSink.h"
+#include "engine/TRegexMatcher.h"
+#include "engine/TSoundexMatcher.h"
 #include "engine/TSearchNotifications.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -48,48 +54,55 @@ TLineScanner::TLineScanner(const TSearchData& criteria)
     switch (SearchMode) {
     case TSearchData::ModeNormal: {
         const bool foldCase = !criteria.MatchCase;
-        Pattern = std::make_unique<TRep>(criteria.SearchString, foldCase);
-        if (!Pattern->IsValid()) {
+        Regex = std::make_unique<TRegexMatcher>(criteria.SearchString, foldCase, MinPrefilterLiteral);
+        Matcher = Regex.get();
+        TRep& pattern = Regex->Pattern();
+        if (!pattern.IsValid()) {
             BufferCheck = Prefilter::NoHits;
             break;
         }
-        const std::string literal = Pattern->RequiredLiteral();
-        if (literal.size() >= MinPrefilterLiteral)
-            RequiredText.emplace(literal, foldCase);
-        for (const std::string& text : Pattern->LiteralAlternatives())
-            Alternatives.emplace_back(text, foldCase);
+        // A pattern made of literal alternatives is matched by finding them, without the engine.
+        if (const std::vector<std::string> alternatives = pattern.LiteralAlternatives(); !alternatives.empty()) {
+            auto literals = std::make_unique<TAlternativesMatcher>(alternatives, foldCase);
+            Literals = literals.get();
+            Plain = std::move(literals);
+            Matcher = Plain.get();
+        }
         const bool wholeLines =
             TextFileFormat == TSearchData::FormatNormal || TextFileFormat > TSearchData::FormatFixedWidth;
+        const std::size_t alternatives = Literals ? Literals->Literals().size() : 0;
         if (Invert) {
             // Every line is taken on its own; see below.
-        } else if (wholeLines && !Alternatives.empty() && Alternatives.size() <= MaxHitLiterals) {
+        } else if (wholeLines && alternatives > 0 && alternatives <= MaxHitLiterals) {
             BufferCheck = Prefilter::LiteralHits;
-        } else if (Alternatives.empty() && wholeLines && !Pattern->HasStartAnchor() && Pattern->PrepareLineHits()) {
+        } else if (alternatives == 0 && wholeLines && !pattern.HasStartAnchor() && pattern.PrepareLineHits()) {
             // Without ^ a hit does not depend on where its search began, so a buffer program
             // can go from hit to hit across the lines of a buffer.
             BufferCheck = Prefilter::PatternHits;
-            for (const std::string& text : Pattern->RequiredLiterals(MinPrefilterLiteral, MaxHitLiterals))
+            for (const std::string& text : pattern.RequiredLiterals(MinPrefilterLiteral, MaxHitLiterals))
                 HitLiterals.emplace_back(text, foldCase);
-        } else if (literal.size() >= MinPrefilterLiteral) {
+        } else if (Regex->HasRequiredText()) {
             BufferCheck = Prefilter::Literal;
-        } else if (Pattern->PrepareLineSearch(wholeLines)) {
+        } else if (Regex->PrepareLineSearch(wholeLines)) {
             BufferCheck = Prefilter::Lines;
         }
         break;
     }
     case TSearchData::ModeSoundex:
-        SoundCode = TSoundex::SoundexCode(criteria.SearchString);
+        Plain = std::make_unique<TSoundexMatcher>(criteria.SearchString);
+        Matcher = Plain.get();
         // Words never span lines, so the buffer's first hit is its first hit line's first hit;
         // a field can cut a word, so fields are taken line by line.
         if (TextFileFormat == TSearchData::FormatNormal || TextFileFormat > TSearchData::FormatFixedWidth)
             BufferCheck = Prefilter::Soundex;
-        if (SoundCode.First >= 'A' && SoundCode.First <= 'Z')
-            SoundFirst.emplace(std::string(1, static_cast<char>(SoundCode.First)), true);
         break;
-    case TSearchData::ModeQuick:
-        Quick.emplace(criteria.SearchString, true);
-        BufferCheck = Quick->Empty() ? Prefilter::NoHits : Prefilter::Literal;
+    case TSearchData::ModeQuick: {
+        auto quick = std::make_unique<TQuickMatcher>(criteria.SearchString);
+        BufferCheck = quick->Empty() ? Prefilter::NoHits : Prefilter::Literal;
+        Plain = std::move(quick);
+        Matcher = Plain.get();
         break;
+    }
     default:
         BufferCheck = Prefilter::NoHits;
         break;
@@ -103,7 +116,7 @@ TLineScanner::~TLineScanner() = default;
 
 int32_t TLineScanner::PatternErrorCode() const
 {
-    return Pattern ? Pattern->ErrorCode() : 0;
+    return Regex ? Regex->Pattern().ErrorCode() : 0;
 }
 
 int32_t TLineScanner::NthSeparatorPos(std::string_view line, int separator, int32_t n)
@@ -153,85 +166,26 @@ template <class OnHit>
 bool TLineScanner::FindHits(std::string_view text, OnHit&& onHit) const
 {
     bool hit = false;
-    switch (SearchMode) {
-    case TSearchData::ModeQuick: {
-        const std::size_t size = Quick->Size();
-        for (std::size_t at = 0; (at = Quick->Find(text, at)) != TLiteralFinder::npos; at += size) {
-            hit = true;
-            onHit(at, at + size);
-        }
-        break;
-    }
-    case TSearchData::ModeSoundex: {
-        std::size_t from = 0, start, end;
-        while (from < text.size() && TSoundex::SoundexFind(SoundCode, text.substr(from), start, end)) {
-            hit = true;
-            onHit(from + start, from + end);
-            from += end;
-        }
-        break;
-    }
-    case TSearchData::ModeNormal: {
-        if (!Pattern->IsValid())
+    if (!Matcher)
+        return false;
+    // Whole words are a rule of regular-expression searches; quick text and Soundex ignore it.
+    const bool wholeWords = WholeWordsOnly && SearchMode == TSearchData::ModeNormal;
+    std::size_t from = 0;
+    std::size_t lastEnd = std::string_view::npos;
+    while (from <= text.size()) {
+        std::size_t start, end;
+        if (!Matcher->Find(text, from, start, end))
             break;
-        if (!Alternatives.empty()) {
-            // At the first place where an alternative occurs, the first alternative found there.
-            // Each alternative's next place is kept until the search passes it, so a line with
-            // many hits of one alternative is not searched to its end again for the others.
-            constexpr std::size_t Unknown = TLiteralFinder::npos - 1;
-            std::size_t next[MaxHitLiterals];
-            const bool remember = Alternatives.size() <= MaxHitLiterals;
-            if (remember)
-                std::fill_n(next, Alternatives.size(), Unknown);
-            std::size_t from = 0;
-            for (;;) {
-                std::size_t at = TLiteralFinder::npos, size = 0;
-                for (std::size_t i = 0; i < Alternatives.size(); ++i) {
-                    std::size_t place;
-                    if (!remember) {
-                        place = Alternatives[i].Find(text, from);
-                    } else {
-                        if (next[i] == Unknown || (next[i] != TLiteralFinder::npos && next[i] < from))
-                            next[i] = Alternatives[i].Find(text, from);
-                        place = next[i];
-                    }
-                    if (place < at) {
-                        at = place;
-                        size = Alternatives[i].Size();
-                    }
-                }
-                if (at == TLiteralFinder::npos)
-                    break;
-                if (!WholeWordsOnly || IsWholeWord(text.substr(from), at - from, at - from + size)) {
-                    hit = true;
-                    onHit(at, at + size);
-                }
-                from = at + size;
-            }
-            break;
+        if (start == end && start == lastEnd) {
+            from = lastEnd + 1; // an empty hit glued to the previous hit is no new hit
+            continue;
         }
-        std::size_t from = 0;
-        std::size_t lastEnd = std::string_view::npos;
-        while (from <= text.size()) {
-            const std::string_view rest = text.substr(from);
-            std::size_t start, end;
-            if (!Pattern->Find(rest, start, end))
-                break;
-            if (start == end && from + start == lastEnd) {
-                from = lastEnd + 1; // an empty hit glued to the previous hit is no new hit
-                continue;
-            }
-            if (!WholeWordsOnly || IsWholeWord(rest, start, end)) {
-                hit = true;
-                onHit(from + start, from + end);
-            }
-            lastEnd = from + end;
-            from = end > start ? lastEnd : lastEnd + 1;
+        if (!wholeWords || IsWholeWord(text.substr(from), start - from, end - from)) {
+            hit = true;
+            onHit(start, end);
         }
-        break;
-    }
-    default:
-        break;
+        lastEnd = end;
+        from = end > start ? end : end + 1;
     }
     return hit;
 }
@@ -259,17 +213,12 @@ int TLineScanner::ScanLine(std::string_view line, int64_t lineNumber, TMatchList
 bool TLineScanner::FindCandidate(std::string_view lines, std::size_t& position) const
 {
     switch (BufferCheck) {
-    case Prefilter::Literal: {
-        const TLiteralFinder& finder = SearchMode == TSearchData::ModeQuick ? *Quick : *RequiredText;
-        position = finder.Find(lines);
-        return position != TLiteralFinder::npos;
-    }
+    case Prefilter::Literal:
     case Prefilter::Lines:
-        return Pattern->FindInLines(lines, position);
-    case Prefilter::Soundex: {
-        std::size_t end;
-        return TSoundex::SoundexFindInLines(SoundCode, lines, position, end, SoundFirst ? &*SoundFirst : nullptr);
-    }
+    case Prefilter::Soundex:
+        // A pattern's own check (its required literal, its buffer program) also stands for
+        // its literal alternatives.
+        return (Regex ? *Regex : *Matcher).MayHold(lines, position);
     case Prefilter::NoHits:
         return false;
     case Prefilter::None:
@@ -282,12 +231,6 @@ bool TLineScanner::FindCandidate(std::string_view lines, std::size_t& position) 
 }
 
 namespace {
-
-void ProcessPending(const TSearchNotifications& notify)
-{
-    if (notify.ProcessPendingMessage)
-        notify.ProcessPendingMessage();
-}
 
 // The offset where the line holding `at` starts.
 std::size_t LineStartOf(std::string_view lines, std::size_t at)
@@ -303,7 +246,7 @@ TLineScanner::Step TLineScanner::SkipToCandidate(TOpenFile& reader, std::string_
     std::size_t at = 0;
     if (!FindCandidate(lines, at) || at >= lines.size()) {
         reader.SkipLinesBefore(lines.data() + lines.size());
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         return Step::NextBuffer;
     }
     reader.SkipLinesBefore(lines.data() + LineStartOf(lines, at));
@@ -315,24 +258,25 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
     const std::size_t size = lines.size(); // ends with a line feed
     const char* data = lines.data();
     // The next place of each alternative, found once and reused until it is passed.
+    const std::vector<TLiteralFinder>& alternatives = Literals->Literals();
     std::size_t next[MaxHitLiterals];
-    for (std::size_t i = 0; i < Alternatives.size(); ++i)
-        next[i] = Alternatives[i].Find(lines);
+    for (std::size_t i = 0; i < alternatives.size(); ++i)
+        next[i] = alternatives[i].Find(lines);
     std::size_t pos = 0; // start of the first line not yet dealt with
     for (;;) {
         if (scan.StopRequested.load(std::memory_order_relaxed))
             return Step::Stop;
         std::size_t at = TLiteralFinder::npos;
-        for (std::size_t i = 0; i < Alternatives.size(); ++i) {
+        for (std::size_t i = 0; i < alternatives.size(); ++i) {
             if (next[i] < pos)
-                next[i] = Alternatives[i].Find(lines, pos);
+                next[i] = alternatives[i].Find(lines, pos);
             at = std::min(at, next[i]);
         }
         if (at == TLiteralFinder::npos) {
             // No line left here holds a hit.
             const int skipped = reader.SkipLinesBefore(data + size);
             if (skipped > 0)
-                ProcessPending(scan.Notify);
+                scan.Sink.Pending();
             return Step::NextBuffer;
         }
         // The line as the reader would give it: without its line feed, or its CR LF.
@@ -343,11 +287,14 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         reader.SkipLinesBefore(data + lineStart);
         if (textEnd - lineStart > reader.PieceLimit())
             return Step::ReadLine; // it comes in pieces
-        scan.Count += ScanLine(lines.substr(lineStart, textEnd - lineStart), reader.LineNumber() + 1, scan.Matches);
+        const std::string_view text = lines.substr(lineStart, textEnd - lineStart);
+        const int64_t lineNumber = reader.LineNumber() + 1;
+        ScanLine(text, lineNumber, scan.Hits);
+        const bool goOn = Push(scan, text, lineNumber, 0);
         reader.SkipLinesBefore(data + lineEnd + 1);
-        if (StopAfterFirstMatch && scan.Count > 0)
+        if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         pos = lineEnd + 1;
     }
 }
@@ -360,7 +307,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     auto skipRest = [&] {
         const int skipped = reader.SkipLinesBefore(data + size);
         if (skipped > 0)
-            ProcessPending(scan.Notify);
+            scan.Sink.Pending();
         return Step::NextBuffer;
     };
     auto plainLine = [&](std::size_t lineStart) {
@@ -417,13 +364,13 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
                 static_cast<std::size_t>(static_cast<const char*>(std::memchr(data + at, '\n', size - at)) - data);
             if (nextInnerCr(candidateStart) < candidateEnd)
                 return plainLine(candidateStart);
-            if (!Pattern->FindHitInLines(lines, candidateStart, candidateEnd + 1, start, end)) {
+            if (!Regex->Pattern().FindHitInLines(lines, candidateStart, candidateEnd + 1, start, end)) {
                 pos = candidateEnd + 1;
                 continue;
             }
             found = true;
         } else if (!found) {
-            found = Pattern->FindHitInLines(lines, pos, size, start, end) && start < size;
+            found = Regex->Pattern().FindHitInLines(lines, pos, size, start, end) && start < size;
             // A line to be taken the plain way may come before the hit.
             const std::size_t cr = nextInnerCr(pos);
             if (cr != None && (!found || cr < start))
@@ -454,9 +401,8 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
             } else {
                 if (!WholeWordsOnly ||
                     IsWholeWord(lines.substr(resume, textEnd - resume), start - resume, end - resume)) {
-                    scan.Matches.emplace_back(lineNumber, lineLength, static_cast<int32_t>(start - lineStart + 1),
-                                              static_cast<int32_t>(end - lineStart + 1));
-                    ++scan.Count;
+                    scan.Hits.emplace_back(lineNumber, lineLength, static_cast<int32_t>(start - lineStart + 1),
+                                           static_cast<int32_t>(end - lineStart + 1));
                 }
                 lastEnd = end;
                 from = end > start ? end : end + 1;
@@ -465,16 +411,17 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
             if (from > textEnd || (!HitLiterals.empty() && nextLiteral(from) >= textEnd))
                 found = false; // no room left for a hit on this line
             else
-                found = Pattern->FindHitInLines(lines, from, limit, start, end) && start < size;
+                found = Regex->Pattern().FindHitInLines(lines, from, limit, start, end) && start < size;
         }
         // A hit found beyond the text's end but on this line (at its CR or line feed) is none:
         // the search goes on with the next line.
         if (found && start <= lineEnd)
             found = false;
+        const bool goOn = Push(scan, lines.substr(lineStart, textEnd - lineStart), lineNumber, 0);
         reader.SkipLinesBefore(data + lineEnd + 1);
-        if (StopAfterFirstMatch && scan.Count > 0)
+        if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
-        ProcessPending(scan.Notify);
+        scan.Sink.Pending();
         pos = lineEnd + 1;
         if (found) {
             // A line to be taken the plain way may lie between this line and the next hit.
@@ -485,14 +432,22 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     }
 }
 
-int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
-                           const TSearchNotifications& notify, const std::atomic<bool>& stopRequested)
+bool TLineScanner::Push(TScan& scan, std::string_view text, int64_t lineNumber, uint32_t piece)
 {
-    TOpenFile reader;
-    reader.OpenRead(record->FullPath, record->EndsWithNewline, record->FileType);
-    const bool lookAhead = BufferCheck != Prefilter::None && record->FileType == TFileData::Text;
+    if (scan.Hits.empty())
+        return true;
+    scan.Count += static_cast<int64_t>(scan.Hits.size());
+    const bool goOn = scan.Sink.Line(lineNumber, piece, text, scan.Hits);
+    scan.Hits.clear();
+    return goOn;
+}
 
-    TScan scan{record->Matches, notify, stopRequested};
+int64_t TLineScanner::Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink,
+                           const std::atomic<bool>& stopRequested) const
+{
+    const bool lookAhead = BufferCheck != Prefilter::None && fileType == TFileData::Text;
+    TScan scan{sink, stopRequested, {}};
+    reader.SetStopFlag(&stopRequested);
     std::string_view line;
     while (!stopRequested.load(std::memory_order_relaxed)) {
         if (lookAhead) {
@@ -511,19 +466,26 @@ int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& re
                     continue;
             }
         }
-        if (reader.ReadLine(line) == TOpenFile::EndOfLines)
+        // A stop while the line was read may have cut it short.
+        if (reader.ReadLine(line) == TOpenFile::EndOfLines || stopRequested.load(std::memory_order_relaxed))
             break;
-        scan.Count += ScanLine(line, reader.LineNumber(), scan.Matches, reader.LinePiece());
-        if (StopAfterFirstMatch && scan.Count > 0)
+        ScanLine(line, reader.LineNumber(), scan.Hits, reader.LinePiece());
+        if (!Push(scan, line, reader.LineNumber(), reader.LinePiece()) || (StopAfterFirstMatch && scan.Count > 0))
             break;
-        ProcessPending(notify);
+        sink.Pending();
     }
-    reader.CloseFile();
-
-    if (scan.Count > 0) {
-        results.Add(std::move(record));
-        if (notify.NewResult)
-            notify.NewResult(results.Item(results.Count() - 1));
-    }
+    reader.SetStopFlag(nullptr);
     return scan.Count;
+}
+
+int64_t TLineScanner::ScanFile(std::unique_ptr<TFileData>& record, TFileList& results,
+                           const TSearchNotifications& notify, const std::atomic<bool>& stopRequested)
+{
+    TOpenFile reader;
+    reader.OpenRead(record->FullPath, record->EndsWithNewline, record->FileType);
+    TRecordSink sink(*record, false, notify.ProcessPendingMessage);
+    const int64_t count = Scan(reader, record->FileType, sink, stopRequested);
+    reader.CloseFile();
+    TRecordSink::Publish(record, results, notify);
+    return count;
 }

@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "engine/TLiteralFinder.h"
-#include "engine/TRep.h"
-#include "engine/TSoundex.h"
 #include "model/TMatch.h"
 
+class TAlternativesMatcher;
 class TFileData;
 class TFileList;
+class TLineSink;
+class TMatcher;
 class TOpenFile;
+class TRegexMatcher;
 class TSearchData;
 struct TSearchNotifications;
 
@@ -48,6 +50,12 @@ public:
     int64_t ScanFile(std::unique_ptr<TFileData>& record, TFileList& results, const TSearchNotifications& notify,
                  const std::atomic<bool>& stopRequested);
 
+    // Scans the lines of an open reader of a file of class `fileType`, pushing each line that
+    // holds hits into `sink`, in reading order. Ends at the end of the file, when the sink
+    // says so, after the first such line with StopAfterFirstMatch, or when `stopRequested` is
+    // set (looked at before every buffer and every line). Returns the number of hits pushed.
+    int64_t Scan(TOpenFile& reader, uint8_t fileType, TLineSink& sink, const std::atomic<bool>& stopRequested) const;
+
     // Matches one line (or one piece of a long line) as the reader returned it, appending its
     // records to `matches`; returns how many it appended.
     int ScanLine(std::string_view line, int64_t lineNumber, TMatchList& matches, uint32_t piece = 0) const;
@@ -72,11 +80,13 @@ private:
 
     // One file's scan in progress.
     struct TScan {
-        TMatchList& Matches;
-        const TSearchNotifications& Notify;
+        TLineSink& Sink;
         const std::atomic<bool>& StopRequested;
+        TMatchList Hits; // of the line being scanned
         int64_t Count = 0;
     };
+    // Hands the hits of the line just scanned, if any, to the sink; false when the scan ends.
+    static bool Push(TScan& scan, std::string_view text, int64_t lineNumber, uint32_t piece);
     // What a look at the buffer of whole lines `lines` leaves to do: look at the next buffer,
     // read and scan the reader's next line the plain way, or end the scan.
     enum class Step : uint8_t { NextBuffer, ReadLine, Stop };
@@ -97,10 +107,14 @@ private:
     int32_t FieldWidth;
     int Separator;
 
-    std::unique_ptr<TRep> Pattern;           // regular-expression mode
-    std::optional<TLiteralFinder> Quick;     // quick mode
-    TSoundexCode SoundCode;                  // Soundex mode
-    std::optional<TLiteralFinder> SoundFirst; // the code's first letter, when it is one of A to Z
+    // Regular-expression mode: the compiled pattern, also for its error and buffer programs.
+    std::unique_ptr<TRegexMatcher> Regex;
+    // The quick, Soundex or literal-alternatives matcher, when one of them finds the hits.
+    std::unique_ptr<TMatcher> Plain;
+    // What finds the hits: Plain when set, else Regex; null for an unknown mode.
+    const TMatcher* Matcher = nullptr;
+    // Plain as literal alternatives, for Prefilter::LiteralHits.
+    const TAlternativesMatcher* Literals = nullptr;
 
     // How a text file's buffer is looked at before its lines are split off:
     //   None         not at all: every line is read and matched on its own
@@ -114,10 +128,6 @@ private:
     //                straight from the buffer
     enum class Prefilter : uint8_t { None, NoHits, Literal, Lines, Soundex, PatternHits, LiteralHits };
     Prefilter BufferCheck = Prefilter::None;
-    // In regular-expression mode: a literal that every hit holds, for Prefilter::Literal.
-    std::optional<TLiteralFinder> RequiredText;
-    // A pattern made of literal alternatives is matched by finding them, without the engine.
-    std::vector<TLiteralFinder> Alternatives;
     // For Prefilter::PatternHits: literals of which every hit holds one.
     std::vector<TLiteralFinder> HitLiterals;
 };

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <new>
 
-#include "model/TRegularFile.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -133,6 +132,11 @@ void TOpenFile::Reset()
     EndFlag = false;
     AtEof = false;
     WriteFailed = false;
+    ReadError = false;
+    NonBlocking = false;
+    OpenedSize = 0;
+    FileOffset = 0;
+    StopFlag = nullptr;
     LastEnd = LineEnd::None;
     Begin = 0;
     End = 0;
@@ -143,6 +147,41 @@ void TOpenFile::Reset()
     Continues = false;
 }
 
+bool TOpenFile::OpenDescriptor(const std::string& path, struct stat& info)
+{
+    // Only a regular file is read: reading anything else might never end. The open itself
+    // cannot block (a FIFO under a file's name would hold it); the O_NONBLOCK it takes is left
+    // on, since regular files ignore it, and taken off by the first read that says EAGAIN.
+    // That saves a system call on every file of a search.
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+
+    const auto size = static_cast<uint64_t>(info.st_size);
+    const std::size_t wanted = size + 1 >= ReadBufferSize ? ReadBufferSize
+                                                          : std::max<std::size_t>(MinBufferSize, size + 1);
+    // A reader used for file after file keeps its buffer, unless a long line made it grow.
+    if (Buffer.size() < wanted || Buffer.size() > ReadBufferSize) {
+        Buffer.resize(wanted);
+        Buffer.shrink_to_fit();
+    }
+    if (size > ReadBufferSize)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    Fd = fd;
+    Opened = true;
+    NonBlocking = true;
+    OpenedSize = size;
+    return true;
+}
+
 bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int fileType)
 {
     if (Fd >= 0)
@@ -150,24 +189,51 @@ bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int file
     Reset();
     TextMode = fileType == 1;
     EndFlag = endsWithNewline;
-
-    // Only a regular file is read: reading anything else might never end.
     struct stat info;
-    const int fd = TRegularFile::OpenForReading(path, &info);
-    if (fd < 0)
+    return OpenDescriptor(path, info);
+}
+
+bool TOpenFile::OpenUnclassified(const std::string& path, struct stat& info)
+{
+    if (Fd >= 0)
+        CloseFile();
+    Reset();
+    return OpenDescriptor(path, info);
+}
+
+void TOpenFile::SetFileType(int fileType, bool endsWithNewline)
+{
+    TextMode = fileType == 1;
+    EndFlag = endsWithNewline;
+}
+
+std::string_view TOpenFile::Head(std::size_t count)
+{
+    if (!Opened || Writing)
+        return {};
+    while (End - Begin < count && FillBuffer()) {
+    }
+    return std::string_view(Buffer.data() + Begin, std::min(count, End - Begin));
+}
+
+bool TOpenFile::LastByte(unsigned char& byte)
+{
+    if (!Opened || Writing)
         return false;
-
-    const auto size = static_cast<uint64_t>(info.st_size);
-    const std::size_t wanted = size + 1 >= ReadBufferSize ? ReadBufferSize
-                                                          : std::max<std::size_t>(MinBufferSize, size + 1);
-    if (Buffer.size() < wanted)
-        Buffer.resize(wanted);
-    if (size > ReadBufferSize)
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-
-    Fd = fd;
-    Opened = true;
-    return true;
+    if (AtEof && !ReadError) {
+        // The last read ended at the file's end; its last byte is still buffered.
+        if (End == 0)
+            return false;
+        byte = static_cast<unsigned char>(Buffer[End - 1]);
+        return true;
+    }
+    if (OpenedSize == 0)
+        return false;
+    ssize_t got;
+    do
+        got = ::pread(Fd, &byte, 1, static_cast<off_t>(OpenedSize - 1));
+    while (got < 0 && errno == EINTR);
+    return got == 1;
 }
 
 bool TOpenFile::OpenWrite(const std::string& path)
@@ -201,6 +267,10 @@ bool TOpenFile::FillBuffer()
 {
     if (AtEof)
         return false;
+    if (StopFlag && StopFlag->load(std::memory_order_relaxed)) {
+        AtEof = true;
+        return false;
+    }
     MaskValid = false;
     if (Begin == End) {
         Begin = End = 0;
@@ -220,15 +290,30 @@ bool TOpenFile::FillBuffer()
             return false;
         }
     }
+    const std::size_t wanted = std::min(Buffer.size() - End, MaxReadSize);
     ssize_t got;
-    do
-        got = ::read(Fd, Buffer.data() + End, Buffer.size() - End);
-    while (got < 0 && errno == EINTR);
+    for (;;) {
+        got = ::read(Fd, Buffer.data() + End, wanted);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && errno == EAGAIN && NonBlocking) {
+            NonBlocking = false;
+            if (::fcntl(Fd, F_SETFL, 0) == 0)
+                continue;
+        }
+        break;
+    }
     if (got <= 0) {
         // A read error ends the file as the end of the data does: the lines read so far stand.
+        ReadError = got < 0;
         AtEof = true;
         return false;
     }
+    FileOffset += static_cast<uint64_t>(got);
+    // A read of a regular file that comes back short, past the size the open found, has met
+    // the end: no further read is needed to learn it.
+    if (static_cast<std::size_t>(got) < wanted && FileOffset >= OpenedSize)
+        AtEof = true;
     End += static_cast<std::size_t>(got);
     return true;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +47,25 @@ public:
     // Opens for reading. `endsWithNewline` starts the end flag: when it is false, a file whose
     // last byte is a line feed yields one more, empty line at its end.
     bool OpenRead(const std::string& path, bool endsWithNewline, int fileType);
+    // Opens for a search that classifies the file from its own first bytes: `info` receives
+    // the file's status from the open descriptor, nothing is read yet, and the reader stays in
+    // text mode until SetFileType.
+    bool OpenUnclassified(const std::string& path, struct stat& info);
+    // Before any line is read: the first `count` bytes (fewer at the end of the file), read
+    // into the buffer as far as needed; ReadLine gives them again.
+    std::string_view Head(std::size_t count);
+    // The file's last byte: from the buffer when the reads have reached the end, otherwise
+    // read at the size the open found. False for an empty file or when it cannot be read.
+    bool LastByte(unsigned char& byte);
+    // True once a read has failed (the lines read so far stand, as at the end of the file).
+    bool ReadFailed() const { return ReadError; }
+    // Sets how the lines of a file opened with OpenUnclassified are read.
+    void SetFileType(int fileType, bool endsWithNewline);
+    // While `stop` (when not null) is set, no more is read: the file ends there. Looked at
+    // before every read, and reads are at most MaxReadSize, so that a stop is honoured soon
+    // even while a very long line is being gathered. Each open starts without a flag.
+    void SetStopFlag(const std::atomic<bool>* stop) { StopFlag = stop; }
+    static constexpr std::size_t MaxReadSize = std::size_t{16} << 20;
     // Opens for writing, creating or emptying the file.
     bool OpenWrite(const std::string& path);
     bool IsOpen() const { return Opened; }
@@ -87,6 +109,7 @@ public:
     bool CloseFile();
 
 private:
+    bool OpenDescriptor(const std::string& path, struct stat& info);
     bool FillBuffer();
     int ReadTextLine(std::string_view& line);
     int ReadBlock(std::string_view& line);
@@ -104,6 +127,11 @@ private:
     bool EndFlag = false;
     bool AtEof = false;
     bool WriteFailed = false;
+    bool ReadError = false;
+    bool NonBlocking = false; // the descriptor still has the O_NONBLOCK of its open
+    uint64_t OpenedSize = 0;  // the size the open found
+    uint64_t FileOffset = 0;  // bytes read from the descriptor so far
+    const std::atomic<bool>* StopFlag = nullptr;
     LineEnd LastEnd = LineEnd::None;
     std::size_t PieceSize = MaxLinePiece;
     int64_t Line = 0;

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "engine/TDirectoryLister.h"
-#include "engine/TFileFilter.h"
-#include "engine/TLineScanner.h"
+#include "engine/TFileSearcher.h"
+#include "engine/TRecordSink.h"
 #include "engine/TRep.h"
 #include "engine/TScanPool.h"
 #include "engine/TWildcardMask.h"
@@ -146,24 +146,22 @@ void TSearchEngine::Run()
     ReportProgress();
     Stats.Completed = false;
     Today = TDateTime::Today().DayNumber();
-    Scanner = std::make_unique<TLineScanner>(Data);
+    Searcher = std::make_unique<TFileSearcher>(Data, Today);
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
     // The calling thread's own scans handle pending messages between lines; the workers' never do.
-    ScanNotify = {};
-    ScanNotify.ProcessPendingMessage = Notify.ProcessPendingMessage;
     if (const unsigned threads = ThreadCount(); threads > 1) {
-        WorkerScanners.clear();
+        WorkerSearchers.clear();
         for (unsigned i = 0; i < threads; ++i)
-            WorkerScanners.push_back(std::make_unique<TLineScanner>(Data));
+            WorkerSearchers.push_back(std::make_unique<TFileSearcher>(Data, Today));
         Pool = std::make_unique<TScanPool>(threads, threads * JobsPerWorker, [this](TFileJob& job, std::size_t worker) {
-            RunJob(job, *WorkerScanners[worker], TSearchNotifications{});
+            RunJob(job, *WorkerSearchers[worker], {});
         });
     }
 
     // A pattern that does not compile would find nothing in every file (and, inverted, list
     // every line): the run says so and searches nothing. The counting pass leaves the telling to
     // the search pass that follows it.
-    if (const int32_t code = Scanner->PatternErrorCode(); code != 0) {
+    if (const int32_t code = Searcher->PatternErrorCode(); code != 0) {
         if (SearchPass && Notify.Error)
             Notify.Error(ErrorCaption, ErrorTitle, "Invalid regular expression: " + TRep::ErrorText(code));
     } else if (Data.SearchAgain) {
@@ -183,14 +181,14 @@ void TSearchEngine::Run()
     ReportAll();
     // Workers still busy after a stop end at their next line; their outcomes are dropped.
     Pool.reset();
-    WorkerScanners.clear();
+    WorkerSearchers.clear();
 
     if (!StopRequested)
         Stats.Completed = true;
     CurrentFolder.clear();
     CurrentFile.clear();
     ReportProgress();
-    Scanner.reset();
+    Searcher.reset();
 }
 
 void TSearchEngine::SearchAgain()
@@ -365,7 +363,7 @@ void TSearchEngine::HandleFile(const std::string& name, Pass pass)
     Submit(std::move(job));
 }
 
-void TSearchEngine::RunJob(TFileJob& job, TLineScanner& scanner, const TSearchNotifications& scanNotify) const
+void TSearchEngine::RunJob(TFileJob& job, TFileSearcher& searcher, const std::function<void()>& pending) const
 {
     // A kept record is made again when its file changed since the count, just as one made by
     // the walk reads the file as it is then; a file gone since reads as one that cannot be opened.
@@ -374,23 +372,33 @@ void TSearchEngine::RunJob(TFileJob& job, TLineScanner& scanner, const TSearchNo
     if (makeRecord) {
         // The type name and icon come from the engine's shell on the calling thread.
         TNullShellInfo noShell;
-        job.Record = std::make_unique<TFileData>(job.Folder, job.Name, noShell);
+        job.Record = std::make_unique<TFileData>(job.Folder, job.Name, noShell, TFileData::TNamesOnly{});
         if (job.InZip) {
             job.Record->InZip = true;
             job.Record->ZipName = job.ZipName;
             job.Record->MemberName = job.MemberName;
         }
     }
+    // One open classifies, filters and (in the search pass) scans the file; a listed file
+    // searched again keeps its class and is not filtered.
     if (job.Source != TFileJob::TSource::Again)
-        job.SkipReason = TFileFilter(Data, Today).SkipReason(*job.Record);
-    if (!job.SkipReason && SearchPass)
-        job.Matches = scanner.ScanFile(job.Record, job.Found, scanNotify, StopRequested);
+        job.SkipReason = searcher.Open(*job.Record);
+    if (job.SkipReason)
+        return;
+    if (!SearchPass) {
+        searcher.Close();
+        return;
+    }
+    TRecordSink sink(*job.Record, Notify.KeepMatchedLines, pending);
+    job.Matches = searcher.Scan(*job.Record, sink, StopRequested);
+    if (!job.Record->Matches.empty())
+        job.Found.Add(std::move(job.Record));
 }
 
 void TSearchEngine::Submit(std::unique_ptr<TFileJob> job)
 {
     if (!Pool) {
-        RunJob(*job, *Scanner, ScanNotify);
+        RunJob(*job, *Searcher, [this] { ProcessPendingMessage(); });
         Report(*job);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,8 +15,8 @@
 #include "model/TDateTime.h"
 
 class TFileData;
+class TFileSearcher;
 class TFileList;
-class TLineScanner;
 class TScanPool;
 class TSearchData;
 class TShellInfo;
@@ -109,7 +110,7 @@ private:
 
     // The per-file work, on a worker (or the calling thread with one thread): make or check the
     // record, filter it, scan it. Reads only the criteria and what the run set before it began.
-    void RunJob(TFileJob& job, TLineScanner& scanner, const TSearchNotifications& scanNotify) const;
+    void RunJob(TFileJob& job, TFileSearcher& searcher, const std::function<void()>& pending) const;
     // Hands a job to the workers, or runs it at once with one thread.
     void Submit(std::unique_ptr<TFileJob> job);
     // Reports a job's outcome on the calling thread, as the walk would have met it.
@@ -129,14 +130,13 @@ private:
     TSearchStats& Stats;
     TShellInfo& Shell;
     TSearchNotifications Notify;
-    std::unique_ptr<TLineScanner> Scanner;
+    std::unique_ptr<TFileSearcher> Searcher;
     std::unique_ptr<TZipExtractor> Unzipper;
     unsigned Threads = 0;
     // Of one run: the workers and a scanner for each, the hook the calling thread's own scans
     // call between lines.
     std::unique_ptr<TScanPool> Pool;
-    std::vector<std::unique_ptr<TLineScanner>> WorkerScanners;
-    TSearchNotifications ScanNotify;
+    std::vector<std::unique_ptr<TFileSearcher>> WorkerSearchers;
     // What the last complete counting pass walked, and what it walked.
     std::vector<TWalkStep> CountedSteps;
     bool CountedReady = false;

@@ -19,4 +19,7 @@ struct TSearchNotifications {
     // Lets the owner handle one pending event (a window repaints, Stop is pressed). Called
     // between lines, files and folder entries; must return quickly and never wait.
     std::function<void()> ProcessPendingMessage;
+    // Whether each new result's record comes with the text of its lines with hits
+    // (TFileData::MatchedLines), for an owner that prints them: no file is then read twice.
+    bool KeepMatchedLines = false;
 };

@@ -13,9 +13,6 @@
 
 namespace {
 
-// The class of a file is decided by its first bytes; a file whose first line is longer than
-// this is taken for binary.
-constexpr std::size_t ClassifiedBytes = 1025;
 constexpr std::size_t MaxTypeNameLength = 79;
 
 // The name before its first dot. Dots that begin the name (".bashrc") belong to it, so that
@@ -26,21 +23,6 @@ std::string NameBeforeFirstDot(const std::string& name)
     if (first == std::string::npos)
         return name;
     return name.substr(0, name.find('.', first));
-}
-
-// Line feed or carriage return first: text. A control byte that no text holds first: binary.
-// Tab, form feed and the bytes from 16 on decide nothing. Undecided counts as binary, which
-// includes an empty file.
-uint8_t Classify(const unsigned char* bytes, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char c = bytes[i];
-        if (c == 10 || c == 13)
-            return TFileData::Text;
-        if (c <= 8 || c == 11 || c == 14 || c == 15)
-            return TFileData::Binary;
-    }
-    return TFileData::Binary;
 }
 
 // Reads up to `size` bytes at `offset`, going on after short reads; the count read, or -1.
@@ -67,6 +49,29 @@ int64_t ModifiedNanoseconds(const struct stat& info)
 
 } // namespace
 
+// Line feed or carriage return first: text. A control byte that no text holds first: binary.
+// Tab, form feed and the bytes from 16 on decide nothing. Undecided counts as binary, which
+// includes an empty file and one whose first line is longer than ClassifiedBytes.
+uint8_t TFileData::Classify(std::string_view head)
+{
+    for (std::size_t i = 0; i < head.size() && i < ClassifiedBytes; ++i) {
+        const auto c = static_cast<unsigned char>(head[i]);
+        if (c == 10 || c == 13)
+            return Text;
+        if (c <= 8 || c == 11 || c == 14 || c == 15)
+            return Binary;
+    }
+    return Binary;
+}
+
+void TFileData::TakeStatus(const struct stat& info)
+{
+    Date = TDateTime::FromTimeT(info.st_mtim.tv_sec);
+    ModifiedNs = ModifiedNanoseconds(info);
+    Device = static_cast<uint64_t>(info.st_dev);
+    Inode = static_cast<uint64_t>(info.st_ino);
+}
+
 void TFileData::DescribeWith(TShellInfo& shell)
 {
     TypeName = shell.TypeName(FullPath);
@@ -75,7 +80,7 @@ void TFileData::DescribeWith(TShellInfo& shell)
     Icon = shell.Icon(FullPath);
 }
 
-TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell)
+TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell, TNamesOnly)
     : Folder(folder), FileName(name)
 {
     FullPath = TPathText::Join(Folder, FileName);
@@ -85,7 +90,11 @@ TFileData::TFileData(const std::string& folder, const std::string& name, TShellI
     PathWithoutExt = TPathText::Join(Folder, NameBeforeFirstDot(FileName));
 
     DescribeWith(shell);
+}
 
+TFileData::TFileData(const std::string& folder, const std::string& name, TShellInfo& shell)
+    : TFileData(folder, name, shell, TNamesOnly{})
+{
     // Only a regular file is read: a FIFO or a device could block or never end. Such an entry
     // stays Unknown, like one that cannot be opened.
     struct stat info;
@@ -93,10 +102,7 @@ TFileData::TFileData(const std::string& folder, const std::string& name, TShellI
     if (fd < 0)
         return;
 
-    Date = TDateTime::FromTimeT(info.st_mtim.tv_sec);
-    ModifiedNs = ModifiedNanoseconds(info);
-    Device = static_cast<uint64_t>(info.st_dev);
-    Inode = static_cast<uint64_t>(info.st_ino);
+    TakeStatus(info);
 
     unsigned char head[ClassifiedBytes];
     const ssize_t headCount = ReadAt(fd, head, sizeof head, 0);
@@ -120,7 +126,7 @@ TFileData::TFileData(const std::string& folder, const std::string& name, TShellI
     }
     ::close(fd);
 
-    FileType = Classify(head, static_cast<std::size_t>(headCount));
+    FileType = Classify(std::string_view(reinterpret_cast<const char*>(head), static_cast<std::size_t>(headCount)));
 }
 
 TFileData::TFileData(TFileData& source)

@@ -68,6 +68,20 @@ TEST_F(ConsoleSearch, GrepStyleOutputAndExitCodes)
     }
 }
 
+TEST_F(ConsoleSearch, PrintsTheLinesAsTheSearchReadThem)
+{
+    // A binary file's block is printed as it was searched; with several hits on a line the line
+    // comes once, and a JSON object per hit carries it.
+    TestDir dir;
+    dir.WriteFile("f.bin", std::string(1025, '\0') + "abc\x01 needle needle");
+    EXPECT_EQ(RunConsole(dir, {"-q", "needle", "*.*"}).Out, "<dir>/f.bin:2:abc needle needle\n");
+    const std::string json = RunConsole(dir, {"--json", "-q", "needle", "*.*"}).Out;
+    EXPECT_EQ(json, "{\"path\":\"<dir>/f.bin\",\"archive\":null,\"line\":2,\"start\":5,\"end\":11,"
+                    "\"lineLength\":17,\"text\":\"abc needle needle\"}\n"
+                    "{\"path\":\"<dir>/f.bin\",\"archive\":null,\"line\":2,\"start\":12,\"end\":18,"
+                    "\"lineLength\":17,\"text\":\"abc needle needle\"}\n");
+}
+
 TEST_F(ConsoleSearch, ErrorsGoToStandardErrorWithExitTwo)
 {
     struct Case {
