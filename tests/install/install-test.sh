@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a build into a temporary prefix and runs the installed programs from there: the console
 # program through its link on the PATH and from a copied program folder, and the window offscreen
 # with a command line that runs a search and closes; then opens a parameter file as the desktop
@@ -216,7 +217,9 @@ else
     done <<'CASES'
 --j|--json
 -r --ht|--html
--|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -F
+-|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
+-j |
+-j 2 -r -|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
 -F|-Fsub/ -Fa.par
 -r /Fsub/|/Fsub/c.PAR
 word *.c |sub
