@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Quarnel (installing what it needs) and starts it, passing the arguments through.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Quarnel (installing what it needs) and runs every test.
 #   ./test.sh             all tests, ordinary build in build/
 #   ./test.sh --sanitize  the core's tests under AddressSanitizer and UBSan, in build-asan/

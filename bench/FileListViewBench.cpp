@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the file list takes with many rows, offscreen, in a shown details view:
 //   - appending 50,000 rows one by one, as a search does: the model announces them in batches of
 //     100 ms, and the window's event pump (called per row, handling events at most every 20 ms)

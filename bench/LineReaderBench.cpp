@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a large text file line by line with TOpenFile, next to a plain read() loop over the
 // same bytes. The file (about 200 MB of source-code-like lines) is made once and kept in
 // $QUARNEL_BENCH_DIR (default /tmp/quarnel-bench); it is read once before timing so that every

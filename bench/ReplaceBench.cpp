@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing every hit of a search in copy mode, without questions, as the window does after
 // "Replace..." with confirmation off:
 //   - a 300 KB line made of 100,000 hits (the case that once took time growing with the

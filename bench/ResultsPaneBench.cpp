@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the results pane takes to show large documents, offscreen. The pane builds what it
 // shows while the document is written, so each document is written twice: to its file alone,
 // and to its file and the pane up to the first painted screen; the pane's share is the

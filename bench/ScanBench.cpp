@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Line-scan speed on one generated 200 MB file of source-code-like lines, beside GNU grep and
 // ripgrep (single-threaded) on the same file with the equivalent options, in the same run.
 //

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Builds the scan benchmark, installs grep and ripgrep when missing, and runs the comparison.
 #   bench/compare.sh [build folder] [benchmark arguments...]
 # The 200 MB test file is made once in $QUARNEL_BENCH_DIR (default /tmp/quarnel-bench).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmark corpora once in $QUARNEL_CORPUS (default /tmp/quarnel-corpus), from Debian's
 # linux-source-6.1 package: tree/ (drivers/ without the generated headers of drivers/gpu/drm/amd,
 # fs/ and include/: about 37,500 files, 570 MB) and, with "all", big/all.txt (the tree's .c and .h

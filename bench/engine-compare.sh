@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the console front end beside ripgrep and GNU grep on the three corpora of a search-tool
 # comparison (a tree of kernel sources, one 500 MB file, 100,000 files of 1 KB), one hyperfine
 # run per query, after checking that every tool reports the same number of lines; then the

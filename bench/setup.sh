@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs what the scan benchmark compares against: GNU grep (part of every Debian system) and
 # ripgrep. Run as root or with sudo available.
 set -euo pipefail

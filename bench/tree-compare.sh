@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the console front end against ripgrep (one thread) and GNU grep on a tree of real source
 # code, query by query, after checking how many lines each tool reports.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times a search run in the window (offscreen, closing itself when the search is done) beside the
 # same search in the console front end, on the tree corpus of tree-compare.sh. The difference is
 # what the window adds: rows, icons and type names of the files found, progress, the document.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders a square SVG icon to a PNG of a fixed size, for the icon theme's per-size folders.
 // Usage: quarnel-render-icon <icon.svg> <size> <icon.png>
 #include <QCoreApplication>

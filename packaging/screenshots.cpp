@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the pictures of docs/screenshots from the real window, offscreen: a search with the
 // matches of one file in the results pane, the search dialog, and the question of a replace run
 // that confirms each change. The files searched are made here, in a temporary folder, with fixed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, configures (once) and builds incrementally.
 # Usage: scripts/build.sh <build-dir> [extra cmake -D options...] [-- <targets...>]
 set -euo pipefail

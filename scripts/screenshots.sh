@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the pictures of docs/screenshots from the real window, offscreen (no display needed):
 # the search results with the results pane, the search dialog and the replace confirmation.
 # Usage: scripts/screenshots.sh [build-dir]   (default: build)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building and testing Quarnel needs, when any is missing.
 # Safe to run again: it does nothing once everything is there.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/TFolderTree.h"
 
 #include <QDir>

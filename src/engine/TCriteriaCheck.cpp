@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TCriteriaCheck.h"
 
 #include "engine/TRep.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TFileFilter.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TFileSearcher.h"
 
 #include <sys/stat.h>

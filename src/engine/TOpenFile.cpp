@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TOpenFile.h"
 
 #include <fcntl.h>

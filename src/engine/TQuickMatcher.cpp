@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TQuickMatcher.h"
 
 bool TQuickMatcher::Find(std::string_view text, std::size_t from, std::size_t& start, std::size_t& end) const

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TRecordSink.h"
 
 #include "engine/TSearchNotifications.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TShrinkDecoder.h"
 
 #include "engine/TZipBitReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TSoundex.h"
 
 #include "engine/TLetterTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/TZipExtractor.h"
 
 #include <sys/stat.h>

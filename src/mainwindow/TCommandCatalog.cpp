@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TCommandCatalog.h"
 
 std::span<const TCommandCatalog::TItem> TCommandCatalog::Items()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TDesktopInteraction.h"
 
 #include <QFileDialog>

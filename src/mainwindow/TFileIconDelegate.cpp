@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TFileIconDelegate.h"
 
 QSize TFileIconDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TFileListModel.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TFileListView.h"
 
 #include <QContextMenuEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TReplaceCommand.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/TDialogText.h"
 #include "mainwindow/TSearchCommand.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TStatusLine.h"
 
 #include <QProgressBar>

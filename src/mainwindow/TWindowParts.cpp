@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mainwindow/TWindowParts.h"
 
 #include "mainwindow/TFileListModel.h"

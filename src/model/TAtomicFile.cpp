@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TAtomicFile.h"
 #include "model/TRegularFile.h"
 

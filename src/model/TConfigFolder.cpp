@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TConfigFolder.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TDateTime.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TPathText.h"
 
 std::string TPathText::Join(std::string_view folder, std::string_view name)

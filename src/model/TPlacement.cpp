@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TPlacement.h"
 
 #include "model/TSettingsStore.h"

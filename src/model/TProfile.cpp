@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TProfile.h"
 
 #include <sys/stat.h>

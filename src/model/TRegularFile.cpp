@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TRegularFile.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/TSettingsKey.h"
 
 #include "model/TSettingsStore.h"

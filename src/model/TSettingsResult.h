@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The outcome of reading one value of the settings store. A reader sees whether the value was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The names the program gives itself to the desktop: the application name (settings, WM_CLASS),

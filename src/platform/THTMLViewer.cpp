@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/THTMLViewer.h"
 
 #include <sys/stat.h>

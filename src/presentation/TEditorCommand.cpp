@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TEditorCommand.h"
 
 #include <optional>

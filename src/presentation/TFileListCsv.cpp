@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TFileListCsv.h"
 
 #include "model/TFileData.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TFileSectionWriter.h"
 
 #include <unistd.h>

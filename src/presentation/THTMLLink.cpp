@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/THTMLLink.h"
 
 #include <charconv>

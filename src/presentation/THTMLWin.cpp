@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/THTMLWin.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TLineSelection.h"
 
 TLineSelection::TLineSelection(const TMatchList& matches, int matchWindow, bool wholeFile)

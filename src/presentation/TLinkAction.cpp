@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TLinkAction.h"
 
 #include "presentation/THTMLOptions.h"

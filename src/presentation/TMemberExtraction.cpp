@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TMemberExtraction.h"
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "presentation/TViewNavigation.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "replace/TReplaceData.h"
 
 #include "model/TSettingsStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "replace/TReplaceEngine.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "replace/TReplaceOutput.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The enabled and checked commands of window states, computed with no window.
 #include <QtTest>
 

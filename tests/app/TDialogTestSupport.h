@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the dialog tests share: controls found by their object names, a dialog shown for real

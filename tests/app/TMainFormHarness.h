@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What the main window's tests share: a private configuration folder and file tree per test, a

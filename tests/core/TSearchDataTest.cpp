@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>

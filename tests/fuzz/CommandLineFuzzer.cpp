@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a command line: the pieces between NUL bytes are the arguments, the first
 // piece the folder that is current. Whatever they hold, parsing must end with a valid result.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The match links of the results document, written and read back:
 //  - any text at all, as the link text the pane reports or as an href the pane decodes, is read
 //    without a crash, and a match link is read the same way by both readers;

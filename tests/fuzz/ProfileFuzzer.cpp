@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as the content of a parameter file.
 //  - In memory: several keys are read; each of them is then written with a value taken from the
 //    input, and must read back as written while every other key reads as before.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random patterns against random lines, through every layer of the matching code:
 //  - the regular-expression service: a hit lies inside the text and is the hit an independent
 //    backtracking matcher of the dialect finds; both agree on which patterns are valid;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file of arbitrary bytes is searched for real, then replaced in: outside the replaced spans the
 // file the run writes must be the original byte for byte. An independent reference splits the
 // original into lines (LF or CR LF ends; a CR anywhere else is a byte of its line; a last line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as the content of the settings file.
 //  - In memory: the text form read back from its own output gives the same tree, and writing
 //    it again gives the same text.

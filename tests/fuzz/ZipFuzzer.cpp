@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a ZIP archive: extraction must neither crash nor hang nor write anywhere but
 // its target folder. The same bytes also go straight into the shrink and implode decoders.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the Debian package of a build in a temporary folder and checks it as a distribution would:
 # lintian finds no error and no warning, and the software-centre metadata and the desktop entries
 # in the package are valid. Skipped (exit 77) when a tool is missing; scripts/setup.sh installs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TestDir.h"
 
 #include <fcntl.h>

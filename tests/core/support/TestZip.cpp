@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TestZip.h"
 
 #include <zlib.h>
