@@ -27,8 +27,8 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TShellInfo.h"
-#include "platform/TEventPump.h"
-#include "platform/TQtShellInfo.h"
+#include "adapters/TEventPump.h"
+#include "adapters/TQtShellInfo.h"
 #include "presentation/TFileListColumns.h"
 
 namespace {

@@ -33,7 +33,7 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TShellInfo.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
 

@@ -33,7 +33,7 @@
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "platform/TIconTheme.h"
-#include "platform/TPlatformDates.h"
+#include "adapters/TPlatformDates.h"
 #include "presentation/TFileListColumns.h"
 #include "replace/TReplaceData.h"
 

@@ -11,7 +11,7 @@
 #include "dialogs/TDialogText.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
-#include "platform/TQtShellInfo.h"
+#include "adapters/TQtShellInfo.h"
 
 namespace {
 

@@ -45,7 +45,7 @@
 #include "model/TDateFormat.h"
 #include "model/TDateTime.h"
 #include "model/TPathText.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "platform/THelpWindow.h"
 #include "platform/TIconTheme.h"
 #include "presentation/THTMLWin.h"

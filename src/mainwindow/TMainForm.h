@@ -19,7 +19,7 @@
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
-#include "platform/TEventPump.h"
+#include "adapters/TEventPump.h"
 #include "replace/TReplaceData.h"
 
 class QAction;

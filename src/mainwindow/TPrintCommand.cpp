@@ -10,7 +10,7 @@
 #include "dialogs/TDialogText.h"
 #include "dialogs/TPrintDlg.h"
 #include "model/TFileList.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "platform/TTextPrintJob.h"
 #include "presentation/TFileListPrintout.h"
 

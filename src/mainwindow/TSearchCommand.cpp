@@ -19,7 +19,7 @@
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
-#include "platform/TEventPump.h"
+#include "adapters/TEventPump.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
 

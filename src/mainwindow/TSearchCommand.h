@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "mainwindow/TWindowParts.h"
-#include "platform/TQtShellInfo.h"
+#include "adapters/TQtShellInfo.h"
 
 class QDialog;
 class TEventPump;

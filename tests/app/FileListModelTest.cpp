@@ -12,7 +12,7 @@
 #include "model/TDateFormat.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
-#include "platform/TQtShellInfo.h"
+#include "adapters/TQtShellInfo.h"
 
 namespace {
 

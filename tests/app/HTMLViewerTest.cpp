@@ -25,7 +25,7 @@
 #include "model/TFileList.h"
 #include "model/TShellInfo.h"
 #include "model/TTextDecoder.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "presentation/TFileSectionWriter.h"
 #include "presentation/THTMLWin.h"
 

@@ -23,7 +23,7 @@
 #include "model/TFileData.h"
 #include "model/TProfile.h"
 #include "replace/TReplaceData.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "platform/TProcessLauncher.h"
 #include "presentation/THTMLLink.h"
 #include "presentation/THTMLWin.h"

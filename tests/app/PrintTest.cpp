@@ -25,7 +25,7 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 #include "model/TShellInfo.h"
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 #include "platform/TTextPrintJob.h"
 #include "presentation/THTMLWin.h"
 

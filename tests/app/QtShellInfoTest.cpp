@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "platform/TQtShellInfo.h"
+#include "adapters/TQtShellInfo.h"
 
 class QtShellInfoTest : public QObject {
     Q_OBJECT

@@ -24,7 +24,7 @@
 #include "mainwindow/TMainForm.h"
 #include "mainwindow/TUserInteraction.h"
 #include "model/TSearchData.h"
-#include "platform/TPlatformDates.h"
+#include "adapters/TPlatformDates.h"
 #include "presentation/TFileListColumns.h"
 
 class TMainFormHarness : public TUserInteraction {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TQtShellInfo.h"
+#include "adapters/TQtShellInfo.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TRichTextWriter.h"
+#include "pane/TRichTextWriter.h"
 
 #include <QTextDocument>
 #include <QTextFrame>

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/TPaneDocumentSink.h"
+#include "pane/TPaneDocumentSink.h"
 #include "presentation/TLinkAction.h"
 #include "presentation/TResultsView.h"
 

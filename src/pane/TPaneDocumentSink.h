@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/TResultsPaneStyle.h"
-#include "platform/TRichTextWriter.h"
+#include "pane/TResultsPaneStyle.h"
+#include "pane/TRichTextWriter.h"
 #include "presentation/THTMLOptions.h"
 #include "presentation/TResultsSink.h"
 

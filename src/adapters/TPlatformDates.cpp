@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TPlatformDates.h"
+#include "adapters/TPlatformDates.h"
 
 #include <QLocale>
 

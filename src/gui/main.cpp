@@ -10,7 +10,7 @@
 #include "model/TLeftovers.h"
 #include "platform/TApplicationIdentity.h"
 #include "platform/TIconTheme.h"
-#include "platform/TPlatformDates.h"
+#include "adapters/TPlatformDates.h"
 
 int main(int argc, char* argv[])
 {

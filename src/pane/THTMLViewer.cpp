@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/THTMLViewer.h"
+#include "pane/THTMLViewer.h"
 
 #include <sys/stat.h>
 
@@ -18,7 +18,7 @@
 #include <limits>
 
 #include "model/TAtomicFile.h"
-#include "platform/TResultsPaneStyle.h"
+#include "pane/TResultsPaneStyle.h"
 
 namespace {
 

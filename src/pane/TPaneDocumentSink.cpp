@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TPaneDocumentSink.h"
+#include "pane/TPaneDocumentSink.h"
 
 #include <QElapsedTimer>
 #include <QTextDocument>

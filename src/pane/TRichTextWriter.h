@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/TResultsPaneStyle.h"
+#include "pane/TResultsPaneStyle.h"
 
 class QTextDocument;
 class QTextTable;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TResultsPaneStyle.h"
+#include "pane/TResultsPaneStyle.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TEventPump.h"
+#include "adapters/TEventPump.h"
 
 #include <QCoreApplication>
 
