@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TestCriteria.h"
 #include "TestDir.h"
 #include "engine/TLineScanner.h"
 #include "engine/TSearchNotifications.h"
@@ -20,18 +21,11 @@ enum Flags : unsigned { None = 0, MatchCase = 1, WholeWords = 2, Invert = 4, Sto
 
 TSearchData Criteria(uint8_t mode, std::string pattern, unsigned flags = None)
 {
-    TSearchData data;
-    data.SearchMode = mode;
-    data.SearchString = std::move(pattern);
+    TSearchData data = TestCriteria(mode, std::move(pattern));
     data.MatchCase = flags & MatchCase;
     data.WholeWordsOnly = flags & WholeWords;
     data.Invert = flags & Invert;
     data.StopAfterFirstMatch = flags & StopAfterFirst;
-    data.TextFileFormat = TSearchData::FormatNormal;
-    data.FieldNumber = 1;
-    data.FieldStart = 1;
-    data.FieldWidth = 100;
-    data.SeparatorChar = ",";
     return data;
 }
 

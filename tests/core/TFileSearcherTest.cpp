@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TestCriteria.h"
 #include "TestDir.h"
 #include "engine/TFileSearcher.h"
 #include "engine/TLineSink.h"
@@ -21,15 +22,7 @@ namespace {
 
 TSearchData Criteria(uint8_t mode, std::string pattern)
 {
-    TSearchData data;
-    data.SearchMode = mode;
-    data.SearchString = std::move(pattern);
-    data.TextFileFormat = TSearchData::FormatNormal;
-    data.FieldNumber = 1;
-    data.FieldStart = 1;
-    data.FieldWidth = 100;
-    data.SeparatorChar = ",";
-    return data;
+    return TestCriteria(mode, std::move(pattern));
 }
 
 // Writes every call it gets as a line of text: "line.piece [text] start-end ..." and "pending".
