@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
-  libre2-dev zlib1g-dev nlohmann-json3-dev
+  libre2-dev zlib1g-dev libsqlite3-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth poppler-utils
   fonts-dejavu-core fonts-liberation

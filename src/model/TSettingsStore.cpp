@@ -263,19 +263,43 @@ std::string TSettingsStore::ConfigFolder(const char* xdgConfigHome, const char* 
     return {};
 }
 
-std::string TSettingsStore::ConfigFolder()
+namespace {
+
+// $HOME, or the home folder of the user's account when HOME is not set; empty when neither.
+std::string HomeFolder()
 {
     const char* home = std::getenv("HOME");
-    std::string accountHome;
-    if (!home || home[0] == '\0') {
-        struct passwd entry;
-        struct passwd* found = nullptr;
-        char buffer[4096];
-        if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir)
-            accountHome = found->pw_dir;
-        home = accountHome.c_str();
-    }
-    return ConfigFolder(std::getenv("XDG_CONFIG_HOME"), home);
+    if (home && home[0] != '\0')
+        return home;
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return {};
+}
+
+} // namespace
+
+std::string TSettingsStore::ConfigFolder()
+{
+    const std::string home = HomeFolder();
+    return ConfigFolder(std::getenv("XDG_CONFIG_HOME"), home.c_str());
+}
+
+std::string TSettingsStore::DataFolder(const char* xdgDataHome, const char* home)
+{
+    if (xdgDataHome && xdgDataHome[0] == '/')
+        return std::string(xdgDataHome) + "/Quarnel";
+    if (home && home[0] != '\0')
+        return std::string(home) + "/.local/share/Quarnel";
+    return {};
+}
+
+std::string TSettingsStore::DataFolder()
+{
+    const std::string home = HomeFolder();
+    return DataFolder(std::getenv("XDG_DATA_HOME"), home.c_str());
 }
 
 std::string TSettingsStore::DefaultFileName()

@@ -87,6 +87,11 @@ public:
     // The same rule for given values of XDG_CONFIG_HOME and HOME (either may be null); empty
     // when neither gives a folder.
     static std::string ConfigFolder(const char* xdgConfigHome, const char* home);
+    // The per-user data folder of the program (the replace journal lives there):
+    // $XDG_DATA_HOME/Quarnel when that variable holds an absolute path, otherwise
+    // $HOME/.local/share/Quarnel, by the same home-folder rule. Empty when no folder can be found.
+    static std::string DataFolder();
+    static std::string DataFolder(const char* xdgDataHome, const char* home);
     // ConfigFolder() + "/" + FileBaseName, or empty.
     static std::string DefaultFileName();
 

@@ -549,22 +549,24 @@ TEST_F(TSettingsStoreTest, ConcurrentSavesOfManyProcessesLoseNothing)
 TEST(TSettingsStoreFolderTest, FindsThePerUserConfigurationFolder)
 {
     struct Case {
-        const char* XdgConfigHome;
+        const char* XdgHome; // XDG_CONFIG_HOME, or XDG_DATA_HOME for the data folder
         const char* Home;
-        std::string Expected;
+        std::string ExpectedConfig;
+        std::string ExpectedData;
     };
     const Case cases[] = {
-        {"/cfg", "/home/u", "/cfg/Quarnel"},
-        {nullptr, "/home/u", "/home/u/.config/Quarnel"},
-        {"", "/home/u", "/home/u/.config/Quarnel"},
-        {"relative/cfg", "/home/u", "/home/u/.config/Quarnel"},
-        {"/cfg", nullptr, "/cfg/Quarnel"},
-        {nullptr, "", ""},
-        {nullptr, nullptr, ""},
+        {"/cfg", "/home/u", "/cfg/Quarnel", "/cfg/Quarnel"},
+        {nullptr, "/home/u", "/home/u/.config/Quarnel", "/home/u/.local/share/Quarnel"},
+        {"", "/home/u", "/home/u/.config/Quarnel", "/home/u/.local/share/Quarnel"},
+        {"relative/cfg", "/home/u", "/home/u/.config/Quarnel", "/home/u/.local/share/Quarnel"},
+        {"/cfg", nullptr, "/cfg/Quarnel", "/cfg/Quarnel"},
+        {nullptr, "", "", ""},
+        {nullptr, nullptr, "", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.XdgConfigHome ? c.XdgConfigHome : "(unset)") + " " + (c.Home ? c.Home : "(unset)"));
-        EXPECT_EQ(TSettingsStore::ConfigFolder(c.XdgConfigHome, c.Home), c.Expected);
+        SCOPED_TRACE(std::string(c.XdgHome ? c.XdgHome : "(unset)") + " " + (c.Home ? c.Home : "(unset)"));
+        EXPECT_EQ(TSettingsStore::ConfigFolder(c.XdgHome, c.Home), c.ExpectedConfig);
+        EXPECT_EQ(TSettingsStore::DataFolder(c.XdgHome, c.Home), c.ExpectedData);
     }
     // The test runner points XDG_CONFIG_HOME at the build folder; nothing is written there.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
