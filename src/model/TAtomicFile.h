@@ -77,6 +77,9 @@ public:
     // The temporary file's descriptor (-1 when not open), for calls such as futimens. Bytes
     // written through it directly are the caller's to check.
     int Descriptor() const { return Fd; }
+    // The temporary file's path (empty when not open), for a writer that must open the file by
+    // name itself, such as a database library. What it writes there is the caller's to check.
+    const std::string& TemporaryPath() const { return Temporary; }
     // Finishes the replacement: gives the new file the permissions (and, per KeepOwner, the
     // owner) of `original` when that is given, flushes it (SyncFile), closes it and renames it
     // over the target, then flushes the folder (SyncFolder). `original` is the status of the
