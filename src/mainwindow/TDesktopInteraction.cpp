@@ -11,12 +11,18 @@ QStringList TDesktopInteraction::SaveFileTypes()
 {
     // One pattern list per type, in both letter cases: the file dialog compares names exactly.
     return {QStringLiteral("Search parameters (*.par *.PAR)"), QStringLiteral("Matching file list (*.csv *.CSV)"),
-            QStringLiteral("Results in HTML  (*.htm *.HTM)"), QStringLiteral("Results in plain text (*.TXT *.txt)")};
+            QStringLiteral("Results in HTML  (*.htm *.HTM)"), QStringLiteral("Results in plain text (*.TXT *.txt)"),
+            QStringLiteral("Quarnel results (*.qrs *.QRS)")};
 }
 
 QString TDesktopInteraction::OpenFileType()
 {
     return QStringLiteral("Search parameters (*.PAR *.par)");
+}
+
+QStringList TDesktopInteraction::OpenFileTypes()
+{
+    return {OpenFileType(), QStringLiteral("Quarnel results (*.qrs *.QRS)")};
 }
 
 int TDesktopInteraction::ShowModal(QDialog& dialog)
@@ -45,7 +51,7 @@ QString TDesktopInteraction::ChooseFolder(const QString& caption, const QString&
 QString TDesktopInteraction::ChooseSaveFile()
 {
     static const QStringList filters = SaveFileTypes();
-    static const QStringList suffixes = {"par", "csv", "htm", "txt"};
+    static const QStringList suffixes = {"par", "csv", "htm", "txt", "qrs"};
     QFileDialog dialog(Window, QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -64,8 +70,13 @@ QString TDesktopInteraction::ChooseOpenFile()
     QFileDialog dialog(Window, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(OpenFileType());
-    dialog.setDefaultSuffix(QStringLiteral("par"));
+    static const QStringList filters = OpenFileTypes();
+    static const QStringList suffixes = {"par", "qrs"};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixes.front());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(suffixes.value(static_cast<int>(filters.indexOf(filter)), suffixes.front()));
+    });
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                     : QString();
 }

@@ -16,6 +16,8 @@ public:
     // The file types of the Save As and Open dialogs, in the platform's filter form.
     static QStringList SaveFileTypes();
     static QString OpenFileType();
+    // The Open dialog's types: parameter files first, then saved result sets.
+    static QStringList OpenFileTypes();
 
     int ShowModal(QDialog& dialog) override;
     bool AskYesNo(const QString& caption, const QString& text) override;

@@ -204,6 +204,7 @@ void TMainForm::CreateCommandObjects()
                     TaskIcon.Show();
             },
             .ViewAllMatches = [this] { Viewing->ViewAllMatches(); },
+            .OpenResults = [this](const std::string& path) { SavingOpening->OpenResults(path); },
         });
     Launching = std::make_unique<TLaunchCommand>(parts);
     Viewing = std::make_unique<TViewCommand>(
@@ -216,7 +217,7 @@ void TMainForm::CreateCommandObjects()
             .FileWritten = [this] { emit viewProgress(); },
             .FocusFileList = [this] { FileListView->CurrentView()->setFocus(); },
         });
-    SavingOpening = std::make_unique<TSaveOpenCommand>(parts, ParameterFile, *Viewing);
+    SavingOpening = std::make_unique<TSaveOpenCommand>(parts, ParameterFile, *Viewing, *Searching, RunStats);
     FileListing = std::make_unique<TFileListCommand>(
         this, parts,
         TFileListCommand::TCommands{*Viewing, *Launching, [this] { Searching->SearchAgainClick(); }, [this] { ReplaceClick(); }});

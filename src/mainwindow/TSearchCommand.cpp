@@ -17,6 +17,7 @@
 #include "mainwindow/TUserInteraction.h"
 #include "model/TProfile.h"
 #include "model/TProgramData.h"
+#include "model/TResultSetFile.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "adapters/TEventPump.h"
@@ -79,6 +80,11 @@ int TSearchCommand::RunFromCommandLine(const std::vector<std::string>& arguments
     const int action = Parts.Search.ParseCommandLine(arguments, parameterPath, currentFolder);
     switch (action) {
     case TSearchData::NothingToRun:
+        // A saved result set named alone, as a double click on one starts the program.
+        if (arguments.size() == 2 && TResultSetFile::IsResultSetName(arguments[1]) && Callbacks.OpenResults) {
+            Callbacks.OpenResults(arguments[1]);
+            break;
+        }
         if (!Parts.Program.ExpertMode)
             RunWhenAccepted(Assistant);
         else if (Parts.Program.ShowDlgOnStart)
@@ -87,6 +93,10 @@ int TSearchCommand::RunFromCommandLine(const std::vector<std::string>& arguments
     case TSearchData::LoadParameterFile:
         if (parameterPath.empty())
             break;
+        if (TResultSetFile::IsResultSetName(parameterPath) && Callbacks.OpenResults) {
+            Callbacks.OpenResults(parameterPath);
+            break;
+        }
         // A parameter file that cannot be read would run a search with whatever the missing
         // keys default to; say so instead.
         if (::access(parameterPath.c_str(), R_OK) != 0) {
@@ -118,6 +128,7 @@ void TSearchCommand::Stop()
 void TSearchCommand::SetSummary(const QString& summary, const QString& speed)
 {
     Summary = summary;
+    Speed = speed;
     Parts.Details.SetPanelText(0, summary);
     Parts.Details.SetPanelText(1, speed);
 }

@@ -34,6 +34,8 @@ public:
         // Shows every match; called at the end of a run that found files when the program
         // data asks for it.
         std::function<void()> ViewAllMatches;
+        // Opens a saved result set that the command line names in place of a parameter file.
+        std::function<void(const std::string& path)> OpenResults;
     };
 
     // The criteria are asked with `expertDialog` in expert mode, else with `assistant`.
@@ -69,6 +71,10 @@ public:
     // The all-matches document takes it as its subtitle, and the file-list printout as its
     // heading.
     const QString& SummaryLine() const { return Summary; }
+    // The second line: the speed of the last run.
+    const QString& SpeedLine() const { return Speed; }
+    // Shows a summary and a speed line that no run of this window made (a saved set's).
+    void ShowSummary(const QString& summary, const QString& speed) { SetSummary(summary, speed); }
     TSearchEngine& Engine() { return *SearchEngine; }
 
 private:
@@ -86,6 +92,7 @@ private:
     TNullShellInfo NoShell;
     std::unique_ptr<TSearchEngine> SearchEngine;
     QString Summary;
+    QString Speed;
     // When the search's progress was last shown, and how often that happens.
     QElapsedTimer ProgressShown;
     static constexpr int ProgressIntervalMs = 25;

@@ -621,8 +621,8 @@ private slots:
 
     void fileTypesListEachPatternOnceInBothCases()
     {
-        const QStringList types = TDesktopInteraction::SaveFileTypes() << TDesktopInteraction::OpenFileType();
-        const QStringList extensions = {"par", "csv", "htm", "txt", "par"};
+        const QStringList types = TDesktopInteraction::SaveFileTypes() << TDesktopInteraction::OpenFileTypes();
+        const QStringList extensions = {"par", "csv", "htm", "txt", "qrs", "par", "qrs"};
         QCOMPARE(types.size(), extensions.size());
         for (int i = 0; i < types.size(); ++i) {
             const QString& type = types[i];
