@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/TConsoleSearch.h"
+#include "cli/TSavedResults.h"
 
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "model/TPathText.h"
 #include "model/TProfile.h"
 #include "model/TProgramData.h"
+#include "model/TResultSetFile.h"
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
@@ -78,6 +80,7 @@ std::string TConsoleSearch::HelpText()
 {
     return "Usage: quarnel [options] [switches] search-text file-specifications [folder]\n"
            "       quarnel [options] [switches] /Fparameter-file.par\n"
+           "       quarnel [options] --results saved.qrs\n"
            "\n"
            "Searches the files matching the file specifications (blank-separated masks such as\n"
            "\"*.c *.h\", quoted as one argument) in the folder (the current one when left out).\n"
@@ -96,6 +99,9 @@ std::string TConsoleSearch::HelpText()
            "  --json     one JSON object per match\n"
            "  --csv      the list of matching files as comma-separated values\n"
            "  --html FILE  also write the results, with context, as an HTML document\n"
+           "  --save-results FILE  also save the results as a result set (.qrs) to open later\n"
+           "  --results FILE  print a saved result set (.qrs) in the chosen format, without\n"
+           "             searching; -FFILE.qrs or FILE.qrs alone does the same\n"
            "  --help     this text\n"
            "  --version  the program's version\n"
            "\n"
@@ -127,6 +133,13 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
                 HtmlFile = arg.substr(7);
             if (HtmlFile.empty()) {
                 Err << "quarnel: --html needs a file name\n";
+                return Failed;
+            }
+        } else if (arg == "--save-results" || arg == "--results") {
+            std::string& file = arg == "--results" ? ResultsFile : SaveResultsFile;
+            file = i + 1 < args.size() ? args[++i] : std::string();
+            if (file.empty()) {
+                Err << "quarnel: " << arg << " needs a file name\n";
                 return Failed;
             }
         } else if (arg == "--help") {
@@ -162,6 +175,16 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
             switches.push_back(rest[first]);
     }
     const std::vector<std::string> positional(rest.begin() + static_cast<std::ptrdiff_t>(first), rest.end());
+
+    // A saved result set, named as a parameter file would be or alone, is printed, not searched.
+    if (ResultsFile.empty() && TResultSetFile::IsResultSetName(parameterFile))
+        ResultsFile = parameterFile;
+    // Alone, an absolute path reads as a switch (it starts with "/"): a file that is there is taken.
+    if (ResultsFile.empty() && rest.size() == 1 && TResultSetFile::IsResultSetName(rest[0]) &&
+        (!IsSwitch(rest[0]) || access(rest[0].c_str(), F_OK) == 0))
+        ResultsFile = rest[0];
+    if (!ResultsFile.empty())
+        return PrintSavedResults(ResultsFile);
 
     TSearchData data;
     LoadReadDefaults(data);
@@ -215,16 +238,14 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         Out << TFileListCsv::Header() << "\n";
     TSearchNotifications notify;
     notify.NewResult = [&](TFileData& record) {
-        switch (OutputFormat) {
-        case Format::Grep: PrintGrep(record); break;
-        case Format::Json: PrintJson(record); break;
-        case Format::Csv: Out << TFileListCsv::Row(record) << "\n"; break;
-        }
-        // Printed: the text is not needed again (the report reads what it shows itself).
-        std::vector<std::string>().swap(record.MatchedLines);
+        PrintRecord(record);
+        // Printed: the text is not needed again (the report reads what it shows itself), unless
+        // the saved set keeps it.
+        if (SaveResultsFile.empty())
+            std::vector<std::string>().swap(record.MatchedLines);
     };
     // The printed formats show each line with hits: the search hands them over with the hits.
-    notify.KeepMatchedLines = OutputFormat != Format::Csv;
+    notify.KeepMatchedLines = OutputFormat != Format::Csv || !SaveResultsFile.empty();
     notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
         Err << "quarnel: " << text << "\n";
         failed = true;
@@ -233,16 +254,52 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     engine.Search();
     Out.flush();
 
-    if (!HtmlFile.empty() && !WriteHtmlReport(data, stats, results)) {
+    if (!HtmlFile.empty() && !WriteHtmlReport(TSearchSummary::Result(data, stats), results)) {
         Err << "quarnel: cannot write the report " << HtmlFile << "\n";
         return Failed;
     }
+    if (!SaveResultsFile.empty() && !TSavedResults::Save(SaveResultsFile, data, stats, results, Err))
+        return Failed;
     if (failed)
         return Failed;
     return results.Count() > 0 ? Matched : NothingMatched;
 }
 
-bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats& stats, const TFileList& results)
+int TConsoleSearch::PrintSavedResults(const std::string& path)
+{
+    if (!SaveResultsFile.empty()) {
+        Err << "quarnel: --save-results saves a search; --results prints one already saved\n";
+        return Failed;
+    }
+    TResultSet set;
+    if (!TSavedResults::Load(path, set, Err))
+        return Failed;
+    if (OutputFormat == Format::Csv)
+        Out << TFileListCsv::Header() << "\n";
+    for (std::size_t i = 0; i < set.Files.Count(); ++i) {
+        TFileData& record = set.Files.Item(i);
+        if (OutputFormat != Format::Csv)
+            TSavedResults::ReadMatchedLines(record);
+        PrintRecord(record);
+    }
+    Out.flush();
+    if (!HtmlFile.empty() && !WriteHtmlReport(TSavedResults::Summary(set), set.Files)) {
+        Err << "quarnel: cannot write the report " << HtmlFile << "\n";
+        return Failed;
+    }
+    return set.Files.Count() > 0 ? Matched : NothingMatched;
+}
+
+void TConsoleSearch::PrintRecord(const TFileData& record)
+{
+    switch (OutputFormat) {
+    case Format::Grep: PrintGrep(record); break;
+    case Format::Json: PrintJson(record); break;
+    case Format::Csv: Out << TFileListCsv::Row(record) << "\n"; break;
+    }
+}
+
+bool TConsoleSearch::WriteHtmlReport(const std::string& summary, const TFileList& results)
 {
     // The report looks as the window's all-matches view does with the user's stored options.
     const TSettingsStore store(TSettingsStore::DefaultFileName());
@@ -252,7 +309,7 @@ bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats
     THTMLWin document(nullptr, ProgramFolder);
     document.LoadOptions(store);
     TFileSectionWriter writer(document);
-    return writer.WriteAllMatches(results, TSearchSummary::Result(data, stats), preferences.MatchWindow) &&
+    return writer.WriteAllMatches(results, summary, preferences.MatchWindow) &&
            document.CopyDocumentTo(HtmlFile);
 }
 

@@ -34,11 +34,16 @@ private:
     enum class Format { Grep, Json, Csv };
 
     void PrintGrep(const TFileData& record);
-    bool WriteHtmlReport(const TSearchData& data, const TSearchStats& stats, const TFileList& results);
+    bool WriteHtmlReport(const std::string& summary, const TFileList& results);
+    // Prints the result set in `path` as a search's results are printed; the exit code.
+    int PrintSavedResults(const std::string& path);
+    void PrintRecord(const TFileData& record);
     void PrintJson(const TFileData& record);
 
     std::ostream& Out;
     std::ostream& Err;
     Format OutputFormat = Format::Grep;
     std::string HtmlFile;
+    std::string SaveResultsFile;
+    std::string ResultsFile;
 };
