@@ -167,7 +167,11 @@ if [ "$window" = 1 ]; then
     else
         update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || fail "update-mime-database"
         grep -qx "[0-9]*:$type:\*\.par" "$prefix/share/mime/globs2" || fail "*.par is not $type"
+        grep -qx "[0-9]*:application/x-quarnel-results:\*\.qrs" "$prefix/share/mime/globs2" ||
+            fail "*.qrs is not application/x-quarnel-results"
     fi
+    expect "one desktop entry opens saved results" 1 \
+        "$(grep -l "^MimeType=.*application/x-quarnel-results;" "$prefix"/share/applications/*.desktop | grep -c . || true)"
     entries=$(grep -l "^MimeType=.*$type;" "$prefix"/share/applications/*.desktop || true)
     expect "one desktop entry opens $type" 1 "$(printf '%s' "$entries" | grep -c . || true)"
     if [ -n "$entries" ]; then
