@@ -272,7 +272,8 @@ int TConsoleSearch::PrintSavedResults(const std::string& path)
         return Failed;
     }
     TResultSet set;
-    if (!TSavedResults::Load(path, set, Err))
+    // Only the printed lines need the texts.
+    if (!TSavedResults::Load(path, set, OutputFormat != Format::Csv, Err))
         return Failed;
     if (OutputFormat == Format::Csv)
         Out << TFileListCsv::Header() << "\n";

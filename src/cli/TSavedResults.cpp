@@ -21,10 +21,11 @@ bool TSavedResults::Save(const std::string& path, const TSearchData& data, const
     return false;
 }
 
-bool TSavedResults::Load(const std::string& path, TResultSet& set, std::ostream& err)
+bool TSavedResults::Load(const std::string& path, TResultSet& set, bool withLines, std::ostream& err)
 {
     std::string error;
-    if (TResultSetFile::Load(path, set, error))
+    if (TResultSetFile::Load(path, set, error,
+                             withLines ? TResultSetFile::TLineTexts::Load : TResultSetFile::TLineTexts::Skip))
         return true;
     err << "quarnel: " << error << "\n";
     return false;

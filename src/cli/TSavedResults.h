@@ -18,8 +18,9 @@ public:
     // reason on `err`, when the file could not be written.
     static bool Save(const std::string& path, const TSearchData& data, const TSearchStats& stats,
                      const TFileList& results, std::ostream& err);
-    // Reads the set in `path`; false, with the reason on `err`, when it cannot be read.
-    static bool Load(const std::string& path, TResultSet& set, std::ostream& err);
+    // Reads the set in `path`, with the line texts when `withLines`; false, with the reason on
+    // `err`, when it cannot be read.
+    static bool Load(const std::string& path, TResultSet& set, bool withLines, std::ostream& err);
     // The summary a saved set's report shows: its own, and when it was saved.
     static std::string Summary(const TResultSet& set);
     // Gives a record that holds no line texts (a set saved by the window) the text of its lines

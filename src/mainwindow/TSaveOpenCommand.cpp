@@ -90,7 +90,8 @@ void TSaveOpenCommand::OpenResults(const std::string& path)
         return;
     TResultSet set;
     std::string error;
-    if (!TResultSetFile::Load(path, set, error)) {
+    // The views read the lines from the files: the set's line texts are not kept.
+    if (!TResultSetFile::Load(path, set, error, TResultSetFile::TLineTexts::Skip)) {
         Parts.Host.ShowInfo(QStringLiteral("Open Error"), QStringLiteral("The results could not be opened:"),
                             TDialogText::Show(error));
         return;

@@ -265,14 +265,9 @@ bool UnpackLines(std::string_view packed, std::vector<std::string>& lines)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The criteria, through a parameter file of their own, so that they are stored and read by
-// exactly the rules of parameter files.
+// The criteria: the keys of a parameter file.
 
-struct TCriterion {
-    std::string Section;
-    std::string Key;
-    std::string Value;
-};
+using TCriterion = TSearchData::TStoredKey;
 
 // A private file in the temporary folder for the parameter-file form of the criteria; removed
 // when the object goes.
@@ -298,44 +293,19 @@ public:
     std::string Path;
 };
 
-// Every key line of a parameter file's content, in order, with the section it stands in.
-std::vector<TCriterion> KeysOf(std::string_view content)
-{
-    std::vector<TCriterion> keys;
-    std::string section;
-    while (!content.empty()) {
-        const std::size_t end = content.find('\n');
-        std::string_view line = content.substr(0, end);
-        content = end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const std::string_view trimmed = TIniText::Trim(line);
-        const std::size_t close = trimmed.rfind(']');
-        if (!trimmed.empty() && trimmed.front() == '[' && close != std::string_view::npos) {
-            section = std::string(trimmed.substr(1, close - 1));
-        } else if (const std::size_t equals = line.find('='); equals != std::string_view::npos && !section.empty()) {
-            keys.push_back({section, std::string(line.substr(0, equals)), std::string(line.substr(equals + 1))});
-        }
-    }
-    return keys;
-}
+// The scratch file is read once and removed: it need not reach the disk.
+constexpr TAtomicFile::TOptions ScratchOptions{
+    .TemporaryPrefix = TLeftovers::BesidePrefix,
+    .TemporarySuffix = TLeftovers::BesideSuffix,
+    .NewFileMode = 0600,
+    .PermissionsRequired = false,
+    .KeepOwner = false,
+    .SyncFile = false,
+    .SyncFolder = false,
+};
 
-bool CriteriaKeys(const TSearchData& criteria, std::vector<TCriterion>& keys)
-{
-    const TScratchParameterFile scratch;
-    if (scratch.Path.empty())
-        return false;
-    TProfile profile;
-    profile.FileName = scratch.Path;
-    criteria.SaveToProfile(profile);
-    std::string content;
-    struct stat info;
-    if (TAtomicFile::ReadWholeFile(scratch.Path, 16 * 1024 * 1024, content, info) != TAtomicFile::TReadOutcome::Read)
-        return false;
-    keys = KeysOf(content);
-    return true;
-}
-
+// The criteria are read back through a parameter file of their own, so that they are read by
+// exactly the rules (and defaults) of parameter files.
 bool LoadCriteria(const std::vector<TCriterion>& keys, TSearchData& criteria)
 {
     // The keys of each section together, in the order they were stored.
@@ -353,7 +323,7 @@ bool LoadCriteria(const std::vector<TCriterion>& keys, TSearchData& criteria)
                 content += key.Key + "=" + std::string(TIniText::WritableValue(key.Value)) + "\n";
     }
     const TScratchParameterFile scratch;
-    if (scratch.Path.empty() || !TAtomicFile::Replace(scratch.Path, content, nullptr, ReplaceOptions))
+    if (scratch.Path.empty() || !TAtomicFile::Replace(scratch.Path, content, nullptr, ScratchOptions))
         return false;
     TProfile profile;
     profile.FileName = scratch.Path;
@@ -427,9 +397,7 @@ void DigestCriterion(TDigest& digest, const TCriterion& key)
 
 bool WriteTables(TSqliteDatabase& db, const TSetParts& set)
 {
-    std::vector<TCriterion> keys;
-    if (!CriteriaKeys(set.Criteria, keys))
-        return false;
+    const std::vector<TCriterion> keys = set.Criteria.StoredKeys();
     if (!db.Exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;") ||
         !db.Exec("PRAGMA application_id = " + std::to_string(TResultSetFile::ApplicationId)) ||
         !db.SetUserVersion(TResultSetFile::Version) || !db.Begin() || !db.Exec(Schema))
@@ -537,7 +505,10 @@ std::optional<int64_t> PragmaNumber(TSqliteDatabase& db, std::string_view pragma
 // Reads the tables into `set`; `detail` says what was wrong when false.
 class TSetReader {
 public:
-    TSetReader(TSqliteDatabase& db, TResultSet& set) : Db(db), Set(set) {}
+    TSetReader(TSqliteDatabase& db, TResultSet& set, TResultSetFile::TLineTexts lines)
+        : Db(db), Set(set), KeepLines(lines == TResultSetFile::TLineTexts::Load)
+    {
+    }
 
     bool Read(std::string& detail)
     {
@@ -628,6 +599,8 @@ private:
                 return false;
             }
             DigestFile(Digest, *record, packed, lines);
+            if (!KeepLines)
+                std::vector<std::string>().swap(record->MatchedLines);
             Set.Files.Add(std::move(record));
             ++read;
         }
@@ -656,6 +629,7 @@ private:
 
     TSqliteDatabase& Db;
     TResultSet& Set;
+    bool KeepLines;
     TDigest Digest;
     int64_t FileCount = 0;
     int64_t Checksum = 0;
@@ -709,7 +683,7 @@ bool TResultSetFile::Save(const std::string& path, const TResultSet& set, std::s
     return Write(path, TSetParts{set.Criteria, set.Stats, set.Summary, set.Speed, set.Saved, set.Files}, error);
 }
 
-bool TResultSetFile::Load(const std::string& path, TResultSet& set, std::string& error)
+bool TResultSetFile::Load(const std::string& path, TResultSet& set, std::string& error, TLineTexts lines)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
@@ -757,7 +731,7 @@ bool TResultSetFile::Load(const std::string& path, TResultSet& set, std::string&
 
     TResultSet loaded;
     std::string detail;
-    if (!TSetReader(db, loaded).Read(detail)) {
+    if (!TSetReader(db, loaded, lines).Read(detail)) {
         error = Damaged(path, detail);
         return false;
     }

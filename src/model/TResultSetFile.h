@@ -50,7 +50,13 @@ public:
                      const std::string& summary, const std::string& speed, const TFileList& files,
                      std::string& error);
 
+    // Whether Load fills the records' MatchedLines: a reader that shows lines from the files
+    // themselves (the window, a file list) need not hold them, which halves what a set of many
+    // matches takes in memory. They are checked either way.
+    enum class TLineTexts { Load, Skip };
+
     // Reads `path` into `set`. False, with `error` naming the file, when it cannot be read; `set`
     // is then untouched.
-    static bool Load(const std::string& path, TResultSet& set, std::string& error);
+    static bool Load(const std::string& path, TResultSet& set, std::string& error,
+                     TLineTexts lines = TLineTexts::Load);
 };

@@ -139,6 +139,26 @@ std::string SwitchValue(const std::string& argument)
     return argument.size() > 2 ? argument.substr(2, 255) : std::string();
 }
 
+// The text a field is stored as: a flag as "True"/"False" (what State reads), a mode or a number
+// as a decimal Value, a text as it is, a date as a short date text (the date alone).
+std::string StoredTextOf(const TSearchData& data, const FieldRef& field)
+{
+    return std::visit(
+        [&](auto member) -> std::string {
+            using Type = std::remove_cvref_t<decltype(data.*member)>;
+            const Type& value = data.*member;
+            if constexpr (std::is_same_v<Type, bool>)
+                return value ? "True" : "False";
+            else if constexpr (std::is_same_v<Type, uint8_t> || std::is_same_v<Type, int32_t>)
+                return std::to_string(value);
+            else if constexpr (std::is_same_v<Type, std::string>)
+                return value;
+            else
+                return TDateFormat::Program().Format(value);
+        },
+        field);
+}
+
 } // namespace
 
 void TSearchData::SaveToProfile(TProfile& profile) const
@@ -146,23 +166,21 @@ void TSearchData::SaveToProfile(TProfile& profile) const
     profile.Section = GeneralSection;
     for (const StoredField& stored : StoredFields) {
         profile.Entry = std::string(stored.Key);
-        std::visit(
-            [&](auto member) {
-                using Type = std::remove_cvref_t<decltype(this->*member)>;
-                const Type& value = this->*member;
-                if constexpr (std::is_same_v<Type, bool>)
-                    profile.SetState(value);
-                else if constexpr (std::is_same_v<Type, uint8_t> || std::is_same_v<Type, int32_t>)
-                    profile.SetValue(value);
-                else if constexpr (std::is_same_v<Type, std::string>)
-                    profile.SetText(value);
-                else
-                    profile.SetText(TDateFormat::Program().Format(value)); // the date alone
-            },
-            stored.Field);
+        profile.SetText(StoredTextOf(*this, stored.Field));
     }
     SaveList(profile, FileSpecsSection, FileSpecs);
     SaveList(profile, FoldersSection, Folders);
+}
+
+std::vector<TSearchData::TStoredKey> TSearchData::StoredKeys() const
+{
+    std::vector<TStoredKey> keys;
+    for (const StoredField& stored : StoredFields)
+        keys.push_back({GeneralSection, std::string(stored.Key), StoredTextOf(*this, stored.Field)});
+    for (const auto& [section, list] : {std::pair{FileSpecsSection, &FileSpecs}, std::pair{FoldersSection, &Folders}})
+        for (std::size_t i = 0; i < list->size(); ++i)
+            keys.push_back({section, std::to_string(i), (*list)[i]});
+    return keys;
 }
 
 void TSearchData::LoadFromProfile(TProfile& profile)

@@ -55,6 +55,14 @@ public:
     void SaveToProfile(TProfile& profile) const;
     // Reads every stored field, with the read defaults for missing keys.
     void LoadFromProfile(TProfile& profile);
+    // Every key SaveToProfile writes into a new parameter file, in its order, with the value text
+    // it writes: the general keys, then the file specifications and the folders numbered from 0.
+    struct TStoredKey {
+        std::string Section;
+        std::string Key;
+        std::string Value;
+    };
+    std::vector<TStoredKey> StoredKeys() const;
 
     std::string FileSpecsText(const std::string& separator) const;
     std::string FoldersText(const std::string& separator) const;

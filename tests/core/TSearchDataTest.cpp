@@ -7,6 +7,7 @@
 
 #include "TestDir.h"
 #include "model/TDateFormat.h"
+#include "model/TIniText.h"
 #include "model/TProfile.h"
 #include "model/TSearchData.h"
 
@@ -389,6 +390,32 @@ TEST(TSearchDataSplitList, SplitsByBlanksAndGroupsByQuotes)
     data.SetFolders("\"/my docs\"");
     EXPECT_EQ(data.FileSpecs, (Strings{"*.c", "*.h"}));
     EXPECT_EQ(data.Folders, (Strings{"/my docs"}));
+}
+
+TEST_F(TSearchDataTest, StoredKeysAreWhatASaveWritesIntoANewFile)
+{
+    TestDir dir;
+    TSearchData data;
+    data.SearchString = "needle";
+    data.MatchCase = true;
+    data.SearchMode = TSearchData::ModeQuick;
+    data.MinSize = 17;
+    data.MinDate = TDateTime::FromYMD(2024, 2, 29);
+    data.FileSpecs = {"*.c", "*.h"};
+    data.Folders = {"/src", "/a folder"};
+    TProfile profile;
+    profile.FileName = dir.PathOf("new.par");
+    data.SaveToProfile(profile);
+    const std::string content = dir.ReadFile("new.par");
+
+    const std::vector<TSearchData::TStoredKey> keys = data.StoredKeys();
+    ASSERT_EQ(keys.size(), 28u + 2u + 2u);
+    std::size_t lines = 0;
+    for (char c : content)
+        lines += c == '=';
+    EXPECT_EQ(keys.size(), lines);
+    for (const TSearchData::TStoredKey& key : keys)
+        EXPECT_EQ(TIniText::Read(content, key.Section, key.Key), key.Value) << key.Section << " / " << key.Key;
 }
 
 } // namespace
