@@ -643,16 +643,20 @@ bool Write(const std::string& path, const TSetParts& set, std::string& error)
         error = path + ": the file could not be created (" + std::strerror(errno) + ").";
         return false;
     }
+    // A large set takes a moment to write: a run killed meanwhile leaves a file the sweep removes.
+    const std::string temporary = file.TemporaryPath();
+    TLeftovers::Remember(temporary);
     TSqliteDatabase db;
-    bool written = db.Open(file.TemporaryPath(), TSqliteDatabase::TOpenMode::ReadWrite) && WriteTables(db, set);
+    bool written = db.Open(temporary, TSqliteDatabase::TOpenMode::ReadWrite) && WriteTables(db, set);
     const std::string dbError = written ? std::string() : db.Error();
     db.Rollback();
     db.Close();
     struct stat original {};
     const bool exists = ::stat(path.c_str(), &original) == 0;
     written = written && file.Commit(exists ? &original : nullptr);
+    file.Discard();
+    TLeftovers::Forget(temporary);
     if (!written) {
-        file.Discard();
         error = path + ": the results could not be saved" + (dbError.empty() ? std::string(".") : " (" + dbError + ").");
         return false;
     }
