@@ -198,7 +198,7 @@ if [ ! -f "$bash_completion" ]; then
     echo "SKIP: completion (bash-completion is not installed)" >&2
 else
     mkdir -p "$work/complete/sub"
-    touch "$work/complete/a.par" "$work/complete/b.txt" "$work/complete/sub/c.PAR"
+    touch "$work/complete/a.par" "$work/complete/b.txt" "$work/complete/sub/c.PAR" "$work/complete/d.qrs"
     # The replies, blank-separated, for the last of the words, in the folder complete/.
     completions() {
         (cd "$work/complete" && bash -c '
@@ -221,10 +221,13 @@ else
     done <<'CASES'
 --j|--json
 -r --ht|--html
--|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
+-|--json --csv --html --save-results --results --help --version -- -c -m -w -r -x -v -s -q -j -F
 -j |
--j 2 -r -|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
--F|-Fsub/ -Fa.par
+-j 2 -r -|--json --csv --html --save-results --results --help --version -- -c -m -w -r -x -v -s -q -j -F
+-F|-Fsub/ -Fd.qrs -Fa.par
+--res|--results
+--results |d.qrs sub
+--save-results x.qrs -m word *.c |sub
 -r /Fsub/|/Fsub/c.PAR
 word *.c |sub
 word |
