@@ -20,6 +20,7 @@
 #include "model/TIniText.h"
 #include "model/TLeftovers.h"
 #include "model/TProfile.h"
+#include "model/TRegularFile.h"
 #include "model/TSqliteDatabase.h"
 
 namespace {
@@ -495,6 +496,26 @@ std::string NotAResultSet(const std::string& path)
     return path + " is not a Quarnel result set and was not opened.";
 }
 
+// True when the file's first bytes are an SQLite header with our application id: a file that
+// then cannot be read is a damaged result set rather than a file of another kind.
+bool HeaderSaysResultSet(const std::string& path)
+{
+    constexpr std::string_view Magic("SQLite format 3\0", 16);
+    constexpr std::size_t ApplicationIdOffset = 68;
+    const int fd = TRegularFile::OpenForReading(path, nullptr);
+    if (fd < 0)
+        return false;
+    unsigned char header[ApplicationIdOffset + 4];
+    const ssize_t got = ::pread(fd, header, sizeof header, 0);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(sizeof header) || std::memcmp(header, Magic.data(), Magic.size()) != 0)
+        return false;
+    const uint32_t id = static_cast<uint32_t>(header[ApplicationIdOffset]) << 24 |
+                        static_cast<uint32_t>(header[ApplicationIdOffset + 1]) << 16 |
+                        static_cast<uint32_t>(header[ApplicationIdOffset + 2]) << 8 | header[ApplicationIdOffset + 3];
+    return id == static_cast<uint32_t>(TResultSetFile::ApplicationId);
+}
+
 std::optional<int64_t> PragmaNumber(TSqliteDatabase& db, std::string_view pragma)
 {
     TSqliteDatabase::TStatement query = db.Prepare(pragma);
@@ -699,10 +720,16 @@ bool TResultSetFile::Load(const std::string& path, TResultSet& set, std::string&
         error = NotAResultSet(path);
         return false;
     }
+    // A file SQLite cannot make sense of: ours cut short or broken, or not ours at all.
+    const auto unreadable = [&path] {
+        return HeaderSaysResultSet(path) ? Damaged(path, "it is cut short or its structure is broken")
+                                         : NotAResultSet(path);
+    };
     TSqliteDatabase db;
     if (!db.Open(path, TSqliteDatabase::TOpenMode::ReadOnly)) {
-        error = db.LastFailureWasCorrupt() || info.st_size == 0 ? NotAResultSet(path)
-                                                                 : path + ": the file cannot be opened (" + db.Error() + ").";
+        error = db.LastFailureWasCorrupt() || info.st_size == 0
+                    ? unreadable()
+                    : path + ": the file cannot be opened (" + db.Error() + ").";
         return false;
     }
     // A file from elsewhere is only data: nothing in it may run functions or write.
@@ -712,7 +739,7 @@ bool TResultSetFile::Load(const std::string& path, TResultSet& set, std::string&
 
     const std::optional<int64_t> application = PragmaNumber(db, "PRAGMA application_id");
     if (!application) {
-        error = db.LastFailureWasCorrupt() ? NotAResultSet(path) : Damaged(path, db.Error());
+        error = db.LastFailureWasCorrupt() ? unreadable() : Damaged(path, db.Error());
         return false;
     }
     if (*application != ApplicationId) {

@@ -208,12 +208,12 @@ TEST(TResultSetFile, BadFilesAreRefusedAndLoadNothing)
         {"plain text", "Filename,T/B,File type,Folder,Matches,Size,Date\n", "not a Quarnel result set"},
         {"another database", otherDatabase, "not a Quarnel result set"},
         {"newer version", newer, "newer version"},
-        {"header only", good.substr(0, 100), ""},
-        {"first page only", good.substr(0, 4096), ""},
-        {"half", good.substr(0, good.size() / 2), ""},
-        {"last byte gone", good.substr(0, good.size() - 1), ""},
+        {"header only", good.substr(0, 100), "damaged or incomplete"},
+        {"first page only", good.substr(0, 4096), "damaged or incomplete"},
+        {"half", good.substr(0, good.size() / 2), "damaged or incomplete"},
+        {"last byte gone", good.substr(0, good.size() - 1), "damaged or incomplete"},
         {"flipped byte in a name", flipped, "damaged"},
-        {"bad page size", badHeader, ""},
+        {"bad page size", badHeader, "damaged or incomplete"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
