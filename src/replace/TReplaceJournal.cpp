@@ -709,8 +709,8 @@ TReplaceJournal::TUndoOutcome TReplaceJournal::Undo(int64_t run, TResultsSink& r
     }
     FinishRun(undoRun);
     CurrentRun = previousRun;
-    report.WriteMessageLine(std::to_string(outcome.Restored) + " files restored, " +
-                            std::to_string(outcome.LeftAlone.size()) + " left alone");
+    report.WriteMessageLine(std::to_string(outcome.Restored) + (outcome.Restored == 1 ? " file" : " files") +
+                            " restored, " + std::to_string(outcome.LeftAlone.size()) + " left alone");
     report.FlushDocument();
     if (CurrentRun == 0)
         Prune();

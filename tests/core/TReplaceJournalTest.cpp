@@ -193,7 +193,7 @@ TEST(TReplaceJournalTest, LeavesAloneAFileChangedSinceAndNamesIt)
     EXPECT_EQ(outcome.LeftAlone, (std::vector<std::string>{
                                      run.PathOf("gone.txt") + ": " + std::string(TReplaceJournal::MissingText),
                                      run.PathOf("b.txt") + ": " + std::string(TReplaceJournal::ChangedSinceText)}));
-    EXPECT_NE(run.UndoReport.Text().find("1 files restored, 2 left alone"), std::string::npos);
+    EXPECT_NE(run.UndoReport.Text().find("1 file restored, 2 left alone"), std::string::npos);
 }
 
 // A file with a second name keeps it, and its inode, through the replace and the undo.
