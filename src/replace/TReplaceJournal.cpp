@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -451,6 +452,15 @@ int64_t TReplaceJournal::RecordFile(const std::string& path, const struct stat& 
         return 0;
     }
     const auto changes = static_cast<int64_t>(hits.size());
+    // An undo may run from another folder: the journal names files by their absolute paths.
+    std::string absolute = path;
+    if (!path.empty() && path[0] != '/') {
+        char* current = ::getcwd(nullptr, 0);
+        if (current) {
+            absolute = TPathText::Join(current, path);
+            std::free(current);
+        }
+    }
     if (!Database.Begin()) {
         Fail("the replace journal could not be written: " + Database.Error());
         return 0;
@@ -466,7 +476,7 @@ int64_t TReplaceJournal::RecordFile(const std::string& path, const struct stat& 
         "new_hash, changes, state) VALUES (?1, ?2, ?3, ?4, ?5, ?6, '', ?7, ?8, ?9)");
     insert.Bind(1, run)
         .Bind(2, static_cast<int64_t>(kind))
-        .BindBlob(3, path)
+        .BindBlob(3, absolute)
         .Bind(4, kind == TEntryKind::Changed ? static_cast<int64_t>(original.st_size) : int64_t{0})
         .Bind(5, NanoTime(original.st_mtim))
         .Bind(6, static_cast<int64_t>(original.st_mode & 07777))
