@@ -104,8 +104,11 @@ std::string TConsoleSearch::HelpText()
            "             searching; -FFILE.qrs or FILE.qrs alone does the same\n"
            "  --help     this text\n"
            "  --version  the program's version\n"
+           "\n" +
+           TConsoleReplace::HelpText() +
            "\n"
-           "Exit status: 0 when something matched, 1 when nothing did, 2 on an error.\n";
+           "Exit status: 0 when something matched, 1 when nothing did, 2 on an error (with a\n"
+           "replace or an undo: on any file that could not be replaced or restored).\n";
 }
 
 int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string& currentFolder)
@@ -148,11 +151,19 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         } else if (arg == "--version") {
             Out << "quarnel " << QUARNEL_VERSION << "\n";
             return Matched;
+        } else if (const TConsoleReplace::TTake took = Replacing.TakeOption(args, i);
+                   took != TConsoleReplace::TTake::NotOurs) {
+            if (took == TConsoleReplace::TTake::Failed)
+                return Failed;
         } else {
             Err << "quarnel: unknown option " << arg << "\nTry 'quarnel --help'.\n";
             return Failed;
         }
     }
+    if (!Replacing.Check(OutputFormat == Format::Csv, OutputFormat == Format::Json))
+        return Failed;
+    if (Replacing.IsCommand())
+        return Replacing.RunCommand();
 
     // Leading switches; a parameter file is read before the others are applied over it.
     std::size_t first = 0;
@@ -234,18 +245,20 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     engine.SetBaseFolder(currentFolder);
     engine.SetThreads(threads);
     bool failed = false;
-    if (OutputFormat == Format::Csv)
+    if (OutputFormat == Format::Csv && !Replacing.IsReplace())
         Out << TFileListCsv::Header() << "\n";
     TSearchNotifications notify;
     notify.NewResult = [&](TFileData& record) {
-        PrintRecord(record);
+        // The replace prints what it does instead.
+        if (!Replacing.IsReplace())
+            PrintRecord(record);
         // Printed: the text is not needed again (the report reads what it shows itself), unless
         // the saved set keeps it.
         if (SaveResultsFile.empty())
             std::vector<std::string>().swap(record.MatchedLines);
     };
     // The printed formats show each line with hits: the search hands them over with the hits.
-    notify.KeepMatchedLines = OutputFormat != Format::Csv || !SaveResultsFile.empty();
+    notify.KeepMatchedLines = (OutputFormat != Format::Csv && !Replacing.IsReplace()) || !SaveResultsFile.empty();
     notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
         Err << "quarnel: " << text << "\n";
         failed = true;
@@ -260,9 +273,8 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     }
     if (!SaveResultsFile.empty() && !TSavedResults::Save(SaveResultsFile, data, stats, results, Err))
         return Failed;
-    if (failed)
-        return Failed;
-    return results.Count() > 0 ? Matched : NothingMatched;
+    const int status = failed ? Failed : results.Count() > 0 ? Matched : NothingMatched;
+    return Replacing.IsReplace() ? Replacing.Replace(data, results, status) : status;
 }
 
 int TConsoleSearch::PrintSavedResults(const std::string& path)
@@ -273,8 +285,12 @@ int TConsoleSearch::PrintSavedResults(const std::string& path)
     }
     TResultSet set;
     // Only the printed lines need the texts.
-    if (!TSavedResults::Load(path, set, OutputFormat != Format::Csv, Err))
+    if (!TSavedResults::Load(path, set, OutputFormat != Format::Csv && !Replacing.IsReplace(), Err))
         return Failed;
+    // A replace in a saved set: the saved matches are replaced, and a file changed since the set
+    // was saved is refused as one changed since a search.
+    if (Replacing.IsReplace())
+        return Replacing.Replace(set.Criteria, set.Files, set.Files.Count() > 0 ? Matched : NothingMatched);
     if (OutputFormat == Format::Csv)
         Out << TFileListCsv::Header() << "\n";
     for (std::size_t i = 0; i < set.Files.Count(); ++i) {

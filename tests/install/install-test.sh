@@ -221,9 +221,9 @@ else
     done <<'CASES'
 --j|--json
 -r --ht|--html
--|--json --csv --html --save-results --results --help --version -- -c -m -w -r -x -v -s -q -j -F
+-|--json --csv --html --save-results --results --replace --overwrite --backup --dry-run --history --undo --help --version -- -c -m -w -r -x -v -s -q -j -F
 -j |
--j 2 -r -|--json --csv --html --save-results --results --help --version -- -c -m -w -r -x -v -s -q -j -F
+-j 2 -r -|--json --csv --html --save-results --results --replace --overwrite --backup --dry-run --history --undo --help --version -- -c -m -w -r -x -v -s -q -j -F
 -F|-Fsub/ -Fd.qrs -Fa.par
 --res|--results
 --results |d.qrs sub
@@ -234,6 +234,10 @@ word |
 word -F|
 -- -r *.c |sub
 --html x.htm -m word *.c --c|--csv
+--dr|--dry-run
+--undo |
+--replace |
+--replace x -q word *.c |sub
 CASES
 fi
 
