@@ -16,6 +16,7 @@ std::span<const TCommandCatalog::TItem> TCommandCatalog::Items()
         {"StartItem", "&Start Search", "", "Start the search", false},
         {"StopItem", "S&top Search", "", "Stop the search", false},
         {"ReplaceItem", "&Replace...", "Ctrl+R", "Replace in files found in the last search", false},
+        {"ReplaceHistoryItem", "Replace &History...", "Ctrl+H", "List earlier replaces and undo one of them", false},
         {"ViewAllItem", "&All matches", "", "View all matches in all files", true},
         {"MatchesOnlyItem", "&Matches in selected file", "", "View matches in selected file", true},
         {"WholeFileItem", "&Selected file", "", "View all of the selected file", true},
@@ -84,7 +85,7 @@ std::span<const TCommandCatalog::TMenu> TCommandCatalog::Menus()
                                        nullptr};
     static const char* const edit[] = {"CopyItem", "-", "SelectAllItem", nullptr};
     static const char* const search[] = {"NewSearchItem", "SearchAgainItem", "-", "StartItem", "StopItem", "-",
-                                         "ReplaceItem", nullptr};
+                                         "ReplaceItem", "ReplaceHistoryItem", nullptr};
     static const char* const view[] = {"ViewAllItem", "MatchesOnlyItem", "WholeFileItem", "-", "PreviousFileItem",
                                        "NextFileItem", "-", "PreviousMatchItem", "NextMatchItem", nullptr};
     static const char* const options[] = {"PreferencesItem", "-", "BeginnerItem", "ExpertItem", nullptr};

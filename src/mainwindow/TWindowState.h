@@ -56,6 +56,8 @@ struct TWindowState {
     bool InvertedSearch = false;
     bool ExpertMode = false;
     bool HorizontalSplit = true;
+    // A replace or the undo of one is changing files.
+    bool Replacing = false;
 
     bool IsIdle() const { return Busy == TBusy::Idle; }
     bool WholeFileShown() const { return Pane == TPaneContent::OneFile && LastFileView == TFileView::WholeFile; }

@@ -85,6 +85,14 @@ private slots:
             << loading << QStringList{"NextMatchButton", "PreviousMatchButton", "NextFileButton", "StopButton"}
             << "StopButton";
 
+        // The history needs no result list, but nothing may run while it undoes a replace.
+        const QStringList history{"ReplaceHistoryItem", "StopItem"};
+        QTest::newRow("history, idle with nothing found") << Listed(0) << history << "ReplaceHistoryItem";
+        QTest::newRow("history while searching") << searching << history << "StopItem";
+        TWindowState replacing = Listed(2);
+        replacing.Replacing = true;
+        QTest::newRow("history while replacing") << replacing << history << "";
+
         const QStringList files{"PreviousFileButton", "NextFileButton"};
         TWindowState first = Listed(3);
         first.SelectedRow = 0;
