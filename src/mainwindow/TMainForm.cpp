@@ -24,6 +24,8 @@
 #include "dialogs/TPrintDlg.h"
 #include "dialogs/TReplaceConfirmDlg.h"
 #include "dialogs/TReplaceDlg.h"
+#include "dialogs/TReplaceHistoryDlg.h"
+#include "dialogs/TReplaceHistorySource.h"
 #include "dialogs/TReplaceWizardDlg.h"
 #include "dialogs/TSearchDlg.h"
 #include "dialogs/TSearchWizardDlg.h"
@@ -36,6 +38,7 @@
 #include "mainwindow/TLaunchCommand.h"
 #include "mainwindow/TPrintCommand.h"
 #include "mainwindow/TReplaceCommand.h"
+#include "mainwindow/TReplaceHistoryCommand.h"
 #include "mainwindow/TSaveOpenCommand.h"
 #include "mainwindow/TSearchCommand.h"
 #include "mainwindow/TStatusLine.h"
@@ -237,9 +240,33 @@ void TMainForm::CreateCommandObjects()
             .Confirm = nullptr,
             .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
         });
+    CreateHistory();
     Printing = std::make_unique<TPrintCommand>(
         this, *PrintDialog, FileList, *Pane, [this] { return Searching->SummaryLine(); },
         [this](const QString& text) { QMessageBox::critical(this, BaseCaption(), text); });
+}
+
+void TMainForm::CreateHistory()
+{
+    if (!History)
+        return;
+    HistoryDialog = new TReplaceHistoryDlg(*History, Program, this);
+    HistoryDialog->AskYesNo = [this](const QString& caption, const QString& text) {
+        return User().AskYesNo(caption, text);
+    };
+    HistoryCommand = std::make_unique<TReplaceHistoryCommand>(
+        TReplaceHistoryCommand::TContext{*History, *HistoryDialog, *Builder},
+        TReplaceHistoryCommand::TCallbacks{
+            .ShowStatus = [this](const QString& text) { ShowStatus(text); },
+            .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
+            .UpdateCommands = [this] { UpdateCommands(); },
+            .ProcessPendingMessage = [this] { ReplacePump(); },
+            .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
+                ShowInfo(caption, title, text);
+            },
+            .ReportShown = [this] { Window.Pane = TWindowState::TPaneContent::Other; },
+            .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
+        });
 }
 
 TWindowParts TMainForm::Parts()
@@ -278,6 +305,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
         {"StartItem", [](TMainForm& f) { f.Searching->Start(); }},
         {"StopItem", [](TMainForm& f) { f.StopClick(); }},
         {"ReplaceItem", [](TMainForm& f) { f.ReplaceClick(); }},
+        {"ReplaceHistoryItem", [](TMainForm& f) { f.ReplaceHistoryClick(); }},
         {"ViewAllItem", [](TMainForm& f) { f.Viewing->ViewAllClick(); }},
         {"MatchesOnlyItem", [](TMainForm& f) { f.Viewing->MatchesOnlyClick(); }},
         {"WholeFileItem", [](TMainForm& f) { f.Viewing->WholeFileClick(); }},
@@ -420,7 +448,7 @@ void TMainForm::SplashTimerTimer()
 
 bool TMainForm::FormCloseQuery()
 {
-    if (!Window.IsIdle() || Replacing->IsRunning())
+    if (!Window.IsIdle() || Window.Replacing || Replacing->IsRunning())
         return false;
     if (Program.ExitConfirm && !Options.QuitAfterStartup)
         return User().AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?"));
@@ -554,7 +582,19 @@ void TMainForm::ReplaceClick()
     if (!Window.IsIdle() || !TReplaceCommand::IsAvailable(Program, FileList, Search))
         return;
     FindSelectedRow();
+    Window.Replacing = true;
     Replacing->ReplaceClick();
+    Window.Replacing = false;
+    UpdateCommands();
+}
+
+void TMainForm::ReplaceHistoryClick()
+{
+    if (!Window.IsIdle() || Window.Replacing || !HistoryCommand)
+        return;
+    Window.Replacing = true;
+    HistoryCommand->HistoryClick();
+    Window.Replacing = false;
     UpdateCommands();
 }
 

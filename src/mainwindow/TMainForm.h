@@ -42,6 +42,9 @@ class TPrintDlg;
 class TReplaceCommand;
 class TReplaceConfirmDlg;
 class TReplaceDlg;
+class TReplaceHistoryCommand;
+class TReplaceHistoryDlg;
+class TReplaceHistorySource;
 class TReplaceWizardDlg;
 class TSaveOpenCommand;
 class TSearchCommand;
@@ -140,6 +143,7 @@ public:
 public slots:
     void StopClick();
     void ReplaceClick();
+    void ReplaceHistoryClick();
     void NewWindowClick();
 
 signals:
@@ -162,6 +166,8 @@ private:
     void FormCreate();
     void CreatePanes(QWidget* central);
     void CreateCommandObjects();
+    // The Replace History dialog and command, when there is a journal.
+    void CreateHistory();
     // The window's objects for a command (once they all exist).
     TWindowParts Parts();
     // The handler of a menu item (which its toolbar button shares).
@@ -202,6 +208,9 @@ private:
     std::unique_ptr<TFileListCommand> FileListing;
     std::unique_ptr<TPrintCommand> Printing;
     std::unique_ptr<TReplaceCommand> Replacing;
+    // The journal of replace runs, as the history shows it; none when it could not be opened.
+    std::unique_ptr<TReplaceHistorySource> History;
+    std::unique_ptr<TReplaceHistoryCommand> HistoryCommand;
 
     TFileListModel* ListModel = nullptr;
     TFileListView* FileListView = nullptr;
@@ -219,6 +228,7 @@ private:
     TSearchWizardDlg* SearchWizard = nullptr;
     TSearchDlg* SearchDialog = nullptr;
     TReplaceDlg* ReplaceDialog = nullptr;
+    TReplaceHistoryDlg* HistoryDialog = nullptr;
     TAboutBox* About = nullptr;
     TPreferencesDlg* Preferences = nullptr;
     TDirPickDlg* DirPick = nullptr;

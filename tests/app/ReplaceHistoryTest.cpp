@@ -15,6 +15,7 @@
 #include "model/TDateFormat.h"
 #include "model/TDateTime.h"
 #include "model/TProgramData.h"
+#include "platform/THelpWindow.h"
 #include "presentation/TResultsSink.h"
 
 #include "TDialogTestSupport.h"
@@ -293,6 +294,16 @@ private slots:
         QCOMPARE(command->HistoryClick(), log.size() > 1);
         QCOMPARE(f.Log, log);
         QVERIFY(!command->IsRunning());
+    }
+
+    void helpShowsTheHistoryTopic()
+    {
+        Fixture f;
+        f.Program.HelpFile = ResourcesPath(QStringLiteral("help")).toStdString();
+        Child<QPushButton>(*f.Dlg, "HelpBtn")->click();
+        QVERIFY(THelpWindow::Instance());
+        QVERIFY(THelpWindow::Instance()->Source().path().endsWith(QStringLiteral("/html/replace-history.htm")));
+        THelpWindow::Instance()->close();
     }
 
     void sizesAsPeopleReadThem()
