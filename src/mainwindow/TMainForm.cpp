@@ -227,23 +227,28 @@ void TMainForm::CreateCommandObjects()
     Replacing = std::make_unique<TReplaceCommand>(
         TReplaceCommand::TContext{Replace, Search, Program, FileList, *Builder, *ReplaceDialog, *ReplaceWizard,
                                   *ReplaceConfirm},
-        TReplaceCommand::TCallbacks{
-            .ShowStatus = [this](const QString& text) { ShowStatus(text); },
-            .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
-            .UpdateCommands = [this] { UpdateCommands(); },
-            .ProcessPendingMessage = [this] { ReplacePump(); },
-            .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
-                ShowInfo(caption, title, text);
-            },
-            // The report is neither one file nor all matches.
-            .SetPaneContent = [this](int) { Window.Pane = TWindowState::TPaneContent::Other; },
-            .Confirm = nullptr,
-            .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
-        });
+        ReportCallbacks());
     CreateHistory();
     Printing = std::make_unique<TPrintCommand>(
         this, *PrintDialog, FileList, *Pane, [this] { return Searching->SummaryLine(); },
         [this](const QString& text) { QMessageBox::critical(this, BaseCaption(), text); });
+}
+
+TReplaceCommand::TCallbacks TMainForm::ReportCallbacks()
+{
+    return TReplaceCommand::TCallbacks{
+        .ShowStatus = [this](const QString& text) { ShowStatus(text); },
+        .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
+        .UpdateCommands = [this] { UpdateCommands(); },
+        .ProcessPendingMessage = [this] { ReplacePump(); },
+        .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
+            ShowInfo(caption, title, text);
+        },
+        // The report is neither one file nor all matches.
+        .SetPaneContent = [this](int) { Window.Pane = TWindowState::TPaneContent::Other; },
+        .Confirm = nullptr,
+        .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
+    };
 }
 
 void TMainForm::CreateHistory()
@@ -255,18 +260,7 @@ void TMainForm::CreateHistory()
         return User().AskYesNo(caption, text);
     };
     HistoryCommand = std::make_unique<TReplaceHistoryCommand>(
-        TReplaceHistoryCommand::TContext{*History, *HistoryDialog, *Builder},
-        TReplaceHistoryCommand::TCallbacks{
-            .ShowStatus = [this](const QString& text) { ShowStatus(text); },
-            .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
-            .UpdateCommands = [this] { UpdateCommands(); },
-            .ProcessPendingMessage = [this] { ReplacePump(); },
-            .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
-                ShowInfo(caption, title, text);
-            },
-            .ReportShown = [this] { Window.Pane = TWindowState::TPaneContent::Other; },
-            .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
-        });
+        TReplaceHistoryCommand::TContext{*History, *HistoryDialog, *Builder}, ReportCallbacks());
 }
 
 TWindowParts TMainForm::Parts()

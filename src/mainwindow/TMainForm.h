@@ -20,6 +20,7 @@
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
 #include "adapters/TEventPump.h"
+#include "mainwindow/TReplaceCommand.h"
 #include "replace/TReplaceData.h"
 
 class QAction;
@@ -166,6 +167,8 @@ private:
     void FormCreate();
     void CreatePanes(QWidget* central);
     void CreateCommandObjects();
+    // What a replace or an undo asks of the window.
+    TReplaceCommand::TCallbacks ReportCallbacks();
     // The Replace History dialog and command, when there is a journal.
     void CreateHistory();
     // The window's objects for a command (once they all exist).

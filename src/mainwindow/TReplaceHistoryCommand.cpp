@@ -67,8 +67,8 @@ void TReplaceHistoryCommand::Undo(int64_t run)
     report.FinishDocument();
     if (Callbacks.UpdateCommands)
         Callbacks.UpdateCommands();
-    if (Callbacks.ReportShown)
-        Callbacks.ReportShown();
+    if (Callbacks.SetPaneContent)
+        Callbacks.SetPaneContent(0);
     if (!result.Ran) {
         ShowStatus(QString());
         ShowError(TDialogText::Show(result.Problem));

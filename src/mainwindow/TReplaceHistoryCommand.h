@@ -3,10 +3,9 @@
 
 #include <QString>
 
-#include <QDialog>
-
 #include <cstdint>
-#include <functional>
+
+#include "mainwindow/TReplaceCommand.h"
 
 class TReplaceHistoryDlg;
 class TReplaceHistorySource;
@@ -23,7 +22,7 @@ class TResultsSink;
 //    why, and the command ends.
 // 4. The journal's undo of the chosen run, with the status text "Restoring <path>" before each
 //    file, ProcessPendingMessage between files.
-// 5. Finishes the report (the pane shows it), UpdateCommands, SetPaneContent, and the status
+// 5. Finishes the report (the pane shows it), UpdateCommands, SetPaneContent(0), and the status
 //    text "Undo complete." or, when files were left alone, how many. When the undo could not be
 //    attempted at all, ShowInfo says why.
 //
@@ -36,18 +35,9 @@ public:
         TReplaceHistoryDlg& Dialog;
         TResultsSink& Report;
     };
-    // What belongs to the window; every callback is optional.
-    struct TCallbacks {
-        std::function<void(const QString& text)> ShowStatus;
-        std::function<void(const QString& text)> SetViewCaption;
-        std::function<void()> UpdateCommands;
-        std::function<void()> ProcessPendingMessage;
-        std::function<void(const QString& caption, const QString& title, const QString& text)> ShowInfo;
-        // The pane now holds a report: neither one file nor all matches.
-        std::function<void()> ReportShown;
-        // Shows the dialog modally and returns its result; unset: exec().
-        std::function<int(QDialog& dialog)> ShowModal;
-    };
+    // What belongs to the window: the same as for a replace (Confirm is not used; ShowModal
+    // shows the history dialog). Every callback is optional.
+    using TCallbacks = TReplaceCommand::TCallbacks;
 
     static constexpr const char* ViewCaption = "Undo results";
     static constexpr const char* ProgressText = "Undo in progress. Please wait...";

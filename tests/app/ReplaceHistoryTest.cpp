@@ -147,7 +147,7 @@ struct Fixture {
         callbacks.ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
             Log << QStringLiteral("info ") + caption + QStringLiteral(" / ") + title + QStringLiteral(" / ") + text;
         };
-        callbacks.ReportShown = [this] { Log << QStringLiteral("pane shows the report"); };
+        callbacks.SetPaneContent = [this](int content) { Log << QStringLiteral("pane %1").arg(content); };
         callbacks.ShowModal = [this, row, button](QDialog& dialog) {
             Log << QStringLiteral("dialog");
             dialog.show();
@@ -255,7 +255,7 @@ private slots:
                                QStringLiteral("report: restored /work/a.txt"),
                                QStringLiteral("status Restoring /work/b.txt"),
                                QStringLiteral("report: restored /work/b.txt"), QStringLiteral("report ends"),
-                               QStringLiteral("update commands"), QStringLiteral("pane shows the report")};
+                               QStringLiteral("update commands"), QStringLiteral("pane 0")};
         QTest::newRow("every file restored")
             << 1 << "UndoBtn" << true << true << 0
             << start + undo + QStringList{QStringLiteral("status Undo complete.")};
