@@ -24,6 +24,14 @@ const TField GeneralValues[] = {
     {"ShowDlgOnStart", &TProgramData::ShowDlgOnStart, true},
 };
 
+// One of the journal's limits: its stored value brought into 1..`maximum`, or `fallback` when
+// it is missing or not a number.
+int32_t ReadLimit(const TSettingsKey& key, std::string_view name, int32_t fallback, int32_t maximum)
+{
+    const TSettingsResult<int32_t> stored = key.ReadInteger(name);
+    return stored.ok() ? std::clamp(stored.Value, int32_t{1}, maximum) : fallback;
+}
+
 } // namespace
 
 TProgramData::TProgramData()
@@ -38,6 +46,10 @@ TProgramData::TProgramData(const TSettingsStore& store)
 
 void TProgramData::LoadSettings(const TSettingsStore& store)
 {
+    const TSettingsKey history = store.OpenKey(TSettingsStore::KeyPath(HistorySubKey));
+    ReplaceHistoryRuns = ReadLimit(history, HistoryRunsName, DefaultHistoryRuns, MaxHistoryRuns);
+    ReplaceHistoryMegabytes = ReadLimit(history, HistorySizeName, DefaultHistoryMegabytes, MaxHistoryMegabytes);
+
     const TSettingsKey key = store.OpenKey(TSettingsStore::KeyPath(SubKey));
     if (!key.ok()) {
         SettingsTable::ApplyDefaults<TProgramData>(*this, GeneralValues);
@@ -55,4 +67,9 @@ void TProgramData::SaveSettings(TSettingsStore& store) const
     const TSettingsKey key = store.CreateKey(TSettingsStore::KeyPath(SubKey));
     if (key.ok())
         SettingsTable::WriteFields<TProgramData>(key, *this, GeneralValues);
+    const TSettingsKey history = store.CreateKey(TSettingsStore::KeyPath(HistorySubKey));
+    if (history.ok()) {
+        history.WriteInteger(HistoryRunsName, ReplaceHistoryRuns);
+        history.WriteInteger(HistorySizeName, ReplaceHistoryMegabytes);
+    }
 }

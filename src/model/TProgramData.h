@@ -24,6 +24,16 @@ public:
     // range is brought into it when loaded.
     static constexpr int32_t MaxMatchWindow = 10;
 
+    // The replace journal's limits, how many runs it keeps and how much space, persist in a key
+    // of their own beside "General", so that "General" holds the eight preferences only.
+    static constexpr std::string_view HistorySubKey = "Replace History";
+    static constexpr std::string_view HistoryRunsName = "Runs";
+    static constexpr std::string_view HistorySizeName = "Megabytes";
+    static constexpr int32_t DefaultHistoryRuns = 50;
+    static constexpr int32_t DefaultHistoryMegabytes = 2048;
+    static constexpr int32_t MaxHistoryRuns = 100000;
+    static constexpr int32_t MaxHistoryMegabytes = 1024 * 1024;
+
     // Every preference at its default.
     TProgramData();
     // Every preference loaded from `store` (see LoadSettings).
@@ -35,8 +45,12 @@ public:
     // preferences not read by then are false, 0 or empty, not their defaults. A missing
     // "Editor Command" gives an empty command and does not end the loading.
     void LoadSettings(const TSettingsStore& store);
-    // Writes the eight preferences into "General", creating the key when missing; nothing is
-    // written when the key cannot be created. The store reaches its file with its next Save.
+    // The replace journal's two limits are read from "Replace History", each on its own: a
+    // missing or mistyped one takes its default, and a stored value is brought into 1..its
+    // maximum.
+    // Writes the eight preferences into "General", and the two limits into "Replace History",
+    // creating the keys when missing; nothing is written into a key that cannot be created. The
+    // store reaches its file with its next Save.
     void SaveSettings(TSettingsStore& store) const;
 
     // Folder of the program's executable, without a trailing separator; set by the application.
@@ -57,4 +71,8 @@ public:
     bool ExitConfirm;          // "ExitConfirm": ask before exiting
     bool ShowDlgOnStart;       // "ShowDlgOnStart": in expert mode, open the search dialog at start
     bool OMWAS;                // "OMWAS": show the matches as soon as a search completes
+    int32_t ReplaceHistoryRuns = DefaultHistoryRuns;           // "Replace History" "Runs"
+    int32_t ReplaceHistoryMegabytes = DefaultHistoryMegabytes; // "Replace History" "Megabytes"
+    // ReplaceHistoryMegabytes in bytes.
+    int64_t ReplaceHistoryBytes() const { return int64_t{ReplaceHistoryMegabytes} * 1024 * 1024; }
 };

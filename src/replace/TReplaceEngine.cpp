@@ -67,9 +67,60 @@ std::string TReplaceEngine::NewFileName(const TFileData& file, bool shortFilenam
     return Stem(file, shortFilenames) + std::string(NewFileExtension);
 }
 
+void TReplaceEngine::SetJournal(TReplaceJournal* journal, std::string searchText)
+{
+    Journal = journal;
+    JournalSearch = std::move(searchText);
+}
+
 void TReplaceEngine::Message(std::string_view text)
 {
     Report.WriteMessageLine(text);
+}
+
+void TReplaceEngine::Refuse(const TFileData& file, std::string_view text)
+{
+    Message(text);
+    if (Notify.NotReplaced)
+        Notify.NotReplaced(file.FullPath, text);
+}
+
+// Records the run in the journal before any file is touched. False refuses the whole run, and
+// the report says why.
+bool TReplaceEngine::BeginJournalRun()
+{
+    RunRefused = false;
+    OwnRun = false;
+    LastRun = 0;
+    if (!Journal || DryRun)
+        return true;
+    if (Journal->InRun()) {
+        LastRun = Journal->CurrentRunNumber();
+        return true;
+    }
+    TReplaceJournal::TRunInfo run;
+    run.SearchText = JournalSearch;
+    run.Replacement = Options.ReplaceString;
+    run.Overwrite = Options.Overwrite != 0;
+    run.MakeBackup = Options.MakeBackup;
+    if (!Journal->BeginRun(run)) {
+        RunRefused = true;
+        Message(std::string(JournalRefusal) + Journal->Error());
+        Report.FlushDocument();
+        if (Notify.NotReplaced)
+            Notify.NotReplaced(std::string(), std::string(JournalRefusal) + Journal->Error());
+        return false;
+    }
+    OwnRun = true;
+    LastRun = Journal->CurrentRunNumber();
+    return true;
+}
+
+void TReplaceEngine::EndJournalRun()
+{
+    if (OwnRun && Journal)
+        Journal->EndRun();
+    OwnRun = false;
 }
 
 void TReplaceEngine::ProcessPendingMessage()
@@ -81,18 +132,31 @@ void TReplaceEngine::ProcessPendingMessage()
 void TReplaceEngine::ReplaceFiles(const TFileList& files)
 {
     Loss = {};
+    if (!BeginJournalRun())
+        return;
     // The count is asked each time round: the list is the caller's.
     for (std::size_t i = 0; i < files.Count(); ++i) {
         const TFileData& file = files.Item(i);
         if (Notify.ShowStatus)
             Notify.ShowStatus(std::string(StatusPrefix) + file.FullPath);
         ProcessPendingMessage();
-        if (ReplaceFile(file))
+        if (ReplaceOne(file))
             break;
     }
+    EndJournalRun();
 }
 
 bool TReplaceEngine::ReplaceFile(const TFileData& file)
+{
+    Loss = {};
+    if (!BeginJournalRun())
+        return true;
+    const bool end = ReplaceOne(file);
+    EndJournalRun();
+    return end;
+}
+
+bool TReplaceEngine::ReplaceOne(const TFileData& file)
 {
     Loss = {};
     // The report is part of the replace: a file is touched only after its heading has reached
@@ -104,11 +168,11 @@ bool TReplaceEngine::ReplaceFile(const TFileData& file)
     }
     TRewritten outcome = TRewritten::Untouched;
     if (file.FileType != TFileData::Text)
-        Message(BinaryRefusal);
+        Refuse(file, BinaryRefusal);
     else if (file.InZip)
-        Message(ZipRefusal);
+        Refuse(file, ZipRefusal);
     else if (file.IsFileChanged())
-        Message(ChangedRefusal);
+        Refuse(file, ChangedRefusal);
     else
         outcome = Rewrite(file);
     Report.WriteFileFooter();
@@ -122,7 +186,7 @@ bool TReplaceEngine::ReplaceFile(const TFileData& file)
 
 bool TReplaceEngine::Asks() const
 {
-    return Options.Confirmation != 0 && Notify.Confirm;
+    return Options.Confirmation != 0 && Notify.Confirm && !DryRun;
 }
 
 TReplaceAnswer TReplaceEngine::Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
@@ -138,8 +202,9 @@ TReplaceAnswer TReplaceEngine::Ask(const TFileData& file, int64_t lineNumber, st
 // inside the replaced spans. Stops at once on a cancel, since a cancelled file's output is
 // thrown away.
 TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, int64_t expectedSize,
-                                                       TReplaceOutput& output, int64_t& changes)
+                                                       TReplaceOutput* output, int64_t& changes)
 {
+    const auto put = [output](std::string_view bytes) { return !output || output->Write(bytes); };
     TOpenFile reader;
     if (!reader.OpenRead(file.FullPath, file.EndsWithNewline, file.FileType))
         return TBuild::ReadFailed;
@@ -165,7 +230,7 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
         while (i < matches.size() && matches[i].Place() < place)
             ++i;
         if (i == matches.size() || matches[i].Place() != place) {
-            if (!output.Write(line) || !output.Write(lineEnd))
+            if (!put(line) || !put(lineEnd))
                 return TBuild::WriteFailed;
             continue;
         }
@@ -206,6 +271,8 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
             if (answer != TReplaceAnswer::Yes)
                 continue;
             ++changes;
+            if ((Journal && Journal->InRun()) || DryRun)
+                Hits.push_back({place.Line, match.StartPos, std::string(line.substr(start, end - start)), replacement});
             if (asking) {
                 current.swap(candidate);
                 shift += static_cast<std::ptrdiff_t>(replacement.size()) - static_cast<std::ptrdiff_t>(end - start);
@@ -216,13 +283,44 @@ TReplaceEngine::TBuild TReplaceEngine::BuildNewContent(const TFileData& file, in
         }
         if (!asking)
             changed.append(line.substr(copied));
-        if (!output.Write(asking ? current : changed) || !output.Write(lineEnd))
+        if (!put(asking ? current : changed) || !put(lineEnd))
             return TBuild::WriteFailed;
     }
     reader.CloseFile();
     // The reader ends a file at a read error as at its end; a short count tells the two apart,
     // so that a file that could not be read whole is never replaced by its first part.
     return bytesRead == expectedSize ? TBuild::Built : TBuild::ReadFailed;
+}
+
+// Records `path`, about to be changed (or, for a Created entry, made) with the finished content of
+// `output`, in the journal. The entry, 0 without a journal, or -1 when the journal could not
+// take it: the file is then refused and must be left alone.
+int64_t TReplaceEngine::JournalFile(const TFileData& file, const std::string& path, const struct stat& original,
+                                    const TReplaceOutput& output, TReplaceJournal::TEntryKind kind)
+{
+    if (!Journal || !Journal->InRun())
+        return 0;
+    const int64_t entry = Journal->BeginFile(path, original, output.TemporaryPath(), kind, Hits);
+    if (entry > 0)
+        return entry;
+    Refuse(file, std::string(JournalRefusal) + Journal->Error());
+    return -1;
+}
+
+// A dry run's file: its changes are built as for the replace, then handed on.
+TReplaceEngine::TRewritten TReplaceEngine::Preview(const TFileData& file, int64_t size)
+{
+    int64_t changes = 0;
+    Hits.clear();
+    const TBuild built = BuildNewContent(file, size, nullptr, changes);
+    if (built != TBuild::Built) {
+        Refuse(file, file.IsFileChanged() ? ChangedRefusal : ReadFailure);
+        return TRewritten::Untouched;
+    }
+    for (const TReplaceHit& hit : Hits)
+        if (Notify.Previewed)
+            Notify.Previewed(file.FullPath, hit);
+    return TRewritten::Untouched;
 }
 
 // Builds and places the new content of one file that passed the refusals.
@@ -235,23 +333,26 @@ TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
 
     struct stat original;
     if (::stat(file.FullPath.c_str(), &original) != 0 || !S_ISREG(original.st_mode)) {
-        Message(ChangedRefusal);
+        Refuse(file, ChangedRefusal);
         return TRewritten::Untouched;
     }
     // A file its user may not write keeps that protection, which a new file renamed over it
     // would get past. Looked at before anyone is asked about a change, and again at the end.
     if (overwrite && !TAtomicFile::MayWrite(target)) {
-        Message(ReadOnlyRefusal);
+        Refuse(file, ReadOnlyRefusal);
         return TRewritten::Untouched;
     }
+    if (DryRun)
+        return Preview(file, static_cast<int64_t>(original.st_size));
 
     TReplaceOutput output;
     if (!output.Open(TAtomicFile::FolderOf(overwrite ? target : stem))) {
-        Message(std::string(NewFileFailure) + output.ErrorText());
+        Refuse(file, std::string(NewFileFailure) + output.ErrorText());
         return TRewritten::Untouched;
     }
     int64_t changes = 0;
-    const TBuild built = BuildNewContent(file, static_cast<int64_t>(original.st_size), output, changes);
+    Hits.clear();
+    const TBuild built = BuildNewContent(file, static_cast<int64_t>(original.st_size), &output, changes);
     if (built == TBuild::CancelledFile || built == TBuild::CancelledAll) {
         // The original was never touched, so it stands exactly as it was.
         output.Discard();
@@ -260,24 +361,32 @@ TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
     }
     if (built == TBuild::ReadFailed) {
         // A file that changed while it was read cannot be read as recorded either.
-        Message(file.IsFileChanged() ? ChangedRefusal : ReadFailure);
+        Refuse(file, file.IsFileChanged() ? ChangedRefusal : ReadFailure);
         return TRewritten::Untouched;
     }
     if (built == TBuild::WriteFailed || !output.Finish(original, overwrite ? ReplacementModeBits : CopyModeBits, false)) {
-        Message(std::string(NewFileFailure) + output.ErrorText());
+        Refuse(file, std::string(NewFileFailure) + output.ErrorText());
         return TRewritten::Untouched;
     }
 
     if (!overwrite) {
         if (file.IsFileChanged()) {
-            Message(ChangedRefusal);
+            Refuse(file, ChangedRefusal);
             return TRewritten::Untouched;
         }
+        const int64_t entry = JournalFile(file, stem + std::string(NewFileExtension), original, output,
+                                          TReplaceJournal::TEntryKind::Created);
+        if (entry < 0)
+            return TRewritten::Untouched;
         std::string newFile;
         if (!output.PublishAsNew(stem, NewFileExtension, newFile)) {
-            Message(std::string(NewFileFailure) + output.ErrorText());
+            if (entry > 0)
+                Journal->FileAbandoned(entry);
+            Refuse(file, std::string(NewFileFailure) + output.ErrorText());
             return TRewritten::Untouched;
         }
+        if (entry > 0)
+            Journal->FileDone(entry, newFile);
         Message(std::to_string(changes) + std::string(ChangesMade));
         Message(std::string(CopyDone) + newFile);
         return TRewritten::Changed;
@@ -294,7 +403,7 @@ TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
         TReplaceOutput backup;
         if (!backup.Open(TAtomicFile::FolderOf(stem)) || !backup.CopyFrom(target) ||
             !backup.Finish(original, CopyModeBits, true) || !backup.PublishAsNew(stem, BackupExtension, backupFile)) {
-            Message(std::string(BackupFailure) + backup.ErrorText());
+            Refuse(file, std::string(BackupFailure) + backup.ErrorText());
             return TRewritten::Untouched;
         }
     }
@@ -303,18 +412,31 @@ TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
             ::unlink(backupFile.c_str());
         backupFile.clear();
     };
+    // The journal keeps its own copy of the original before the file is touched.
+    const int64_t entry = JournalFile(file, target, original, output, TReplaceJournal::TEntryKind::Changed);
+    if (entry < 0) {
+        dropBackup();
+        return TRewritten::Untouched;
+    }
+    const auto dropEntry = [this, entry] {
+        if (entry > 0)
+            Journal->FileAbandoned(entry);
+    };
     // The last look before the original is replaced: a file changed while it was being read or
     // copied keeps the change, and a backup made of it goes again.
     const std::string_view refusal =
         file.IsFileChanged() ? ChangedRefusal : !TAtomicFile::MayWrite(target) ? ReadOnlyRefusal : std::string_view();
     if (!refusal.empty()) {
+        dropEntry();
         dropBackup();
-        Message(refusal);
+        Refuse(file, refusal);
         return TRewritten::Untouched;
     }
     bool restored = true;
     if (inPlace ? !output.WriteInto(target, original, backupFile, restored) : !output.ReplaceTarget(target)) {
-        Message(std::string(OriginalFailure) + output.ErrorText());
+        Refuse(file, std::string(OriginalFailure) + output.ErrorText());
+        if (restored)
+            dropEntry();
         if (!restored) {
             // The backup is all that is left of the original: it stays, and the report says where.
             Message(std::string(RestoreFailure) + backupFile);
@@ -323,6 +445,8 @@ TReplaceEngine::TRewritten TReplaceEngine::Rewrite(const TFileData& file)
         dropBackup();
         return TRewritten::Untouched;
     }
+    if (entry > 0)
+        Journal->FileDone(entry);
     if (!Options.MakeBackup)
         dropBackup();
     Message(std::to_string(changes) + std::string(ChangesMade));

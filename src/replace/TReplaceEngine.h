@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "replace/TReplaceJournal.h"
 #include "replace/TReplaceNotifications.h"
 
 class TFileData;
@@ -41,6 +43,10 @@ class TReplaceOutput;
 //   engine was reading it, is refused.
 // - An existing file is never replaced by a new file or a backup: when the name is taken the
 //   first free numbered name is used instead (notes.txt.1.new), and the report names it.
+// - With a journal (SetJournal), ReplaceFiles and ReplaceFile record their run before the first
+//   file, and each file, with a copy of its original, before it is changed; the file is marked
+//   done once it is. A journal that cannot take the run refuses the whole run before any file
+//   is touched, and one that cannot take a file refuses that file.
 //
 // The engine keeps no state between files but LostReport. It reads the options and the
 // ShortFilenames preference afresh for every file. Single-threaded; it runs on the caller's thread.
@@ -66,6 +72,8 @@ public:
     static constexpr std::string_view BackupDone = "A backup was created first: ";
     static constexpr std::string_view CopyDone = "Changes have been saved in ";
     static constexpr std::string_view StatusPrefix = "Replacing in ";
+    static constexpr std::string_view JournalRefusal =
+        "Replace not performed - the replace journal could not be written: ";
 
     // The objects are the main window's; the engine only reads the options and the
     // preferences and writes into `report`, whose document the caller begins and finishes.
@@ -74,6 +82,17 @@ public:
     TReplaceEngine& operator=(const TReplaceEngine&) = delete;
 
     void SetNotifications(TReplaceNotifications notifications);
+    // Records every later run in `journal` (an open one; null: no journal), with `searchText` as
+    // the run's search. The journal is the caller's and must outlive the runs.
+    void SetJournal(TReplaceJournal* journal, std::string searchText);
+    // Whether the last run was refused whole because the journal could not take it.
+    bool JournalRefused() const { return RunRefused; }
+    // The journal's number of the last run, 0 when it was not journaled.
+    int64_t JournalRun() const { return LastRun; }
+    // A dry run changes nothing and makes no file: each file goes through the same refusals
+    // and the same rules for its matches, and each change it would get is handed to the
+    // Previewed notification instead. Nothing is journaled. No question is asked.
+    void SetDryRun(bool dryRun) { DryRun = dryRun; }
 
     // Replaces in one file and writes that file's section of the report. Returns true when the
     // run must end: the user chose Cancel All, or the report could not be written (LostReport).
@@ -100,13 +119,22 @@ private:
     // What Rewrite did on disk: nothing, or made the new file, the backup or the change.
     enum class TRewritten { Untouched, Changed, CancelledAll };
 
+    bool BeginJournalRun();
+    void EndJournalRun();
+    bool ReplaceOne(const TFileData& file);
     TRewritten Rewrite(const TFileData& file);
-    TBuild BuildNewContent(const TFileData& file, int64_t expectedSize, TReplaceOutput& output, int64_t& changes);
+    int64_t JournalFile(const TFileData& file, const std::string& path, const struct stat& original,
+                        const TReplaceOutput& output, TReplaceJournal::TEntryKind kind);
+    // `output` null: the content is built and thrown away (a dry run).
+    TBuild BuildNewContent(const TFileData& file, int64_t expectedSize, TReplaceOutput* output, int64_t& changes);
+    TRewritten Preview(const TFileData& file, int64_t size);
     // Whether each change is asked about: confirmation is on and someone can answer.
     bool Asks() const;
     TReplaceAnswer Ask(const TFileData& file, int64_t lineNumber, std::string_view current,
                        std::string_view candidate);
     void Message(std::string_view text);
+    // A message that says the file was not replaced; the owner hears of it too.
+    void Refuse(const TFileData& file, std::string_view text);
     void ProcessPendingMessage();
 
     const TReplaceData& Options;
@@ -114,4 +142,11 @@ private:
     TResultsSink& Report;
     TReplaceNotifications Notify;
     TReportLoss Loss;
+    TReplaceJournal* Journal = nullptr;
+    std::string JournalSearch;
+    bool OwnRun = false;
+    bool RunRefused = false;
+    bool DryRun = false;
+    int64_t LastRun = 0;
+    std::vector<TReplaceHit> Hits; // the current file's changes, for the journal or a dry run
 };

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "replace/TReplaceHit.h"
+
 // The answers to the question asked before each change of a replace run.
 enum class TReplaceAnswer : uint8_t {
     Yes,        // make this change
@@ -32,4 +34,9 @@ struct TReplaceNotifications {
     // Lets the owner handle one pending event; called between lines and files. Must return
     // quickly, and must not let the user change the result list while the run reads it.
     std::function<void()> ProcessPendingMessage;
+    // A file was not replaced, for the reason the report gives (a refusal or a failure; a
+    // cancel by the user is no such reason).
+    std::function<void(const std::string& fullPath, std::string_view reason)> NotReplaced;
+    // In a dry run (TReplaceEngine::SetDryRun), each change that would be made, in file order.
+    std::function<void(const std::string& fullPath, const TReplaceHit& hit)> Previewed;
 };

@@ -160,3 +160,47 @@ TEST(TProgramDataTest, SavesTheEightValuesAndLoadsThemBack)
 }
 
 } // namespace
+
+namespace {
+
+// The replace journal's limits live in a key of their own; each is read on its own.
+TEST(TProgramDataTest, KeepsTheReplaceHistoryLimits)
+{
+    const std::string history = "[HKEY_CURRENT_USER\\Software\\Quarnel\\Quarnel\\Current Version\\Replace History]\n";
+    struct Case {
+        std::string Values;
+        int32_t Runs;
+        int32_t Megabytes;
+    };
+    const Case cases[] = {
+        {"", TProgramData::DefaultHistoryRuns, TProgramData::DefaultHistoryMegabytes},
+        {"\"Runs\"=dword:00000007\n\"Megabytes\"=dword:00000010\n", 7, 16},
+        {"\"Runs\"=\"seven\"\n\"Megabytes\"=dword:00000010\n", TProgramData::DefaultHistoryRuns, 16},
+        {"\"Runs\"=dword:00000000\n\"Megabytes\"=dword:ffffffff\n", 1, 1},
+        {"\"Runs\"=dword:7fffffff\n\"Megabytes\"=dword:7fffffff\n", TProgramData::MaxHistoryRuns,
+         TProgramData::MaxHistoryMegabytes},
+    };
+    for (const Case& c : cases) {
+        TestDir dir;
+        const std::string path = dir.WriteFile("settings.reg", GeneralFile(AllValues) + "\n" + history + c.Values);
+        const TProgramData data{TSettingsStore(path)};
+        EXPECT_EQ(data.ReplaceHistoryRuns, c.Runs) << c.Values;
+        EXPECT_EQ(data.ReplaceHistoryMegabytes, c.Megabytes) << c.Values;
+        EXPECT_EQ(Preferences::Of(data).MatchWindow, 3) << "General read as before";
+    }
+    TestDir dir;
+    {
+        TSettingsStore store(dir.PathOf("saved.reg"));
+        TProgramData data;
+        data.ReplaceHistoryRuns = 12;
+        data.ReplaceHistoryMegabytes = 300;
+        data.SaveSettings(store);
+        ASSERT_TRUE(store.Save());
+    }
+    const TProgramData loaded{TSettingsStore(dir.PathOf("saved.reg"))};
+    EXPECT_EQ(loaded.ReplaceHistoryRuns, 12);
+    EXPECT_EQ(loaded.ReplaceHistoryMegabytes, 300);
+    EXPECT_EQ(loaded.ReplaceHistoryBytes(), int64_t{300} * 1024 * 1024);
+}
+
+} // namespace

@@ -970,3 +970,44 @@ TEST(TReplaceEngine, TheRunEndsAtTheFirstFileWhoseReportCannotBeWritten)
 }
 
 } // namespace
+
+namespace {
+
+// A dry run goes through the same refusals and rules as a replace and changes nothing.
+TEST(TReplaceEngine, ADryRunReportsTheChangesAndTouchesNothing)
+{
+    for (const Mode mode : {Mode::Copy, Mode::Overwrite}) {
+        SCOPED_TRACE(Name(mode));
+        TestDir dir;
+        ReplaceRun run(dir);
+        run.Write("a.txt", "one hit\r\nhit, hit\n");
+        run.Write("b.bin", std::string("hit\0", 4));
+        run.Search();
+        run.Set(mode, true);
+        run.Options.Confirmation = 1;
+        std::string previewed;
+        std::string refused;
+        TReplaceNotifications notify;
+        notify.Confirm = [](const TReplaceQuestion&) {
+            ADD_FAILURE() << "a dry run asks nothing";
+            return CancelAll;
+        };
+        notify.Previewed = [&](const std::string& path, const TReplaceHit& hit) {
+            previewed += run.Relative(path) + ":" + std::to_string(hit.Line) + ":" + std::to_string(hit.Column) + ":" +
+                         hit.OldText + ">" + hit.NewText + "\n";
+        };
+        notify.NotReplaced = [&](const std::string& path, std::string_view reason) {
+            refused += run.Relative(path) + ": " + std::string(reason) + "\n";
+        };
+        run.Engine.SetNotifications(notify);
+        run.Engine.SetDryRun(true);
+        run.ReplaceAll();
+        EXPECT_EQ(previewed, "<dir>/files/a.txt:1:5:hit>HIT!\n<dir>/files/a.txt:2:1:hit>HIT!\n"
+                             "<dir>/files/a.txt:2:6:hit>HIT!\n");
+        EXPECT_EQ(refused, "<dir>/files/b.bin: " + std::string(TReplaceEngine::BinaryRefusal) + "\n");
+        EXPECT_EQ(run.Names(), (Names{"a.txt", "b.bin"}));
+        EXPECT_EQ(run.Read("a.txt"), "one hit\r\nhit, hit\n");
+    }
+}
+
+} // namespace
