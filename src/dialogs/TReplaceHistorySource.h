@@ -20,7 +20,6 @@ public:
         std::time_t Started = 0;
         std::string SearchText;
         std::string Replacement;
-        bool Overwrite = false;
         int64_t FilesChanged = 0;
         int64_t ChangesMade = 0;
         bool CanUndo = false;

@@ -6,6 +6,8 @@ std::span<const TCommandCatalog::TItem> TCommandCatalog::Items()
     static const TItem items[] = {
         {"OpenItem", "&Open...", "", "Load previously saved search parameters", false},
         {"SaveAsItem", "S&ave As...", "Ctrl+S", "Save current search parameters or results", false},
+        {"SaveReportItem", "Save Replace Report as &CSV...", "",
+         "Save the changes of the last replace as comma-separated values", false},
         {"PrintItem", "&Print...", "", "Print contents of current window", false},
         {"PrintSetupItem", "P&rint Setup...", "", "Display print setup dialog", false},
         {"ExitItem", "E&xit", "", "Exit the program", false},
@@ -81,7 +83,7 @@ std::span<const TCommandCatalog::TButton> TCommandCatalog::Buttons()
 
 std::span<const TCommandCatalog::TMenu> TCommandCatalog::Menus()
 {
-    static const char* const file[] = {"OpenItem", "SaveAsItem", "-", "PrintItem", "PrintSetupItem", "-", "ExitItem",
+    static const char* const file[] = {"OpenItem", "SaveAsItem", "SaveReportItem", "-", "PrintItem", "PrintSetupItem", "-", "ExitItem",
                                        nullptr};
     static const char* const edit[] = {"CopyItem", "-", "SelectAllItem", nullptr};
     static const char* const search[] = {"NewSearchItem", "SearchAgainItem", "-", "StartItem", "StopItem", "-",

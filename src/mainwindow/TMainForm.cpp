@@ -35,6 +35,7 @@
 #include "mainwindow/TFileListCommand.h"
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
+#include "mainwindow/TJournalHistory.h"
 #include "mainwindow/TLaunchCommand.h"
 #include "mainwindow/TPrintCommand.h"
 #include "mainwindow/TReplaceCommand.h"
@@ -52,6 +53,7 @@
 #include "platform/THelpWindow.h"
 #include "platform/TIconTheme.h"
 #include "presentation/THTMLWin.h"
+#include "replace/TReplaceJournal.h"
 
 namespace {
 
@@ -99,6 +101,7 @@ void TMainForm::FormCreate()
     Program.HelpFile = TPathText::Join(Options.ProgramFolder, "help");
     ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.LoadFromProfile(ParameterFile);
+    OpenJournal();
 
     auto* central = new QWidget(this);
     CreatePanes(central);
@@ -120,6 +123,22 @@ void TMainForm::FormCreate()
 
     setWindowIcon(TIconTheme::ProgramIcon());
     resize(900, 640);
+}
+
+// A journal that cannot be opened never keeps the window from starting: replaces are then not
+// recorded, and the user hears of it once the window shows.
+void TMainForm::OpenJournal()
+{
+    auto journal = std::make_unique<TReplaceJournal>();
+    if (!journal->Open()) {
+        JournalTrouble = "The replace journal in " + journal->Folder() + " could not be opened: " + journal->Error() +
+                         ". Replaces are not recorded, so they cannot be undone.";
+        return;
+    }
+    journal->SetLimits(Program.ReplaceHistoryRuns, Program.ReplaceHistoryBytes());
+    JournalTrouble = journal->Problem();
+    Journal = std::move(journal);
+    History = std::make_unique<TJournalHistory>(*Journal);
 }
 
 // The toolbar and details bar above; the file list and the results pane in a splitter, and the
@@ -226,7 +245,7 @@ void TMainForm::CreateCommandObjects()
 
     Replacing = std::make_unique<TReplaceCommand>(
         TReplaceCommand::TContext{Replace, Search, Program, FileList, *Builder, *ReplaceDialog, *ReplaceWizard,
-                                  *ReplaceConfirm},
+                                  *ReplaceConfirm, Journal.get()},
         ReportCallbacks());
     CreateHistory();
     Printing = std::make_unique<TPrintCommand>(
@@ -289,6 +308,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
     static const std::pair<std::string_view, THandler> handlers[] = {
         {"OpenItem", [](TMainForm& f) { f.SavingOpening->OpenClick(); }},
         {"SaveAsItem", [](TMainForm& f) { f.SavingOpening->SaveClick(); }},
+        {"SaveReportItem", [](TMainForm& f) { f.SaveReportClick(); }},
         {"PrintItem", [](TMainForm& f) { if (f.Window.IsIdle()) f.Printing->PrintClick(); }},
         {"PrintSetupItem", [](TMainForm& f) { if (f.Window.IsIdle()) f.Printing->PrintSetupClick(); }},
         {"ExitItem", [](TMainForm& f) { f.close(); }},
@@ -307,7 +327,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
         {"NextFileItem", [](TMainForm& f) { f.Viewing->NextFileClick(); }},
         {"PreviousMatchItem", [](TMainForm& f) { f.Viewing->PreviousMatchClick(); }},
         {"NextMatchItem", [](TMainForm& f) { f.Viewing->NextMatchClick(); }},
-        {"PreferencesItem", [](TMainForm& f) { f.User().ShowModal(*f.Preferences); f.UpdateCommands(); }},
+        {"PreferencesItem", [](TMainForm& f) { f.PreferencesClick(); }},
         {"BeginnerItem", [](TMainForm& f) { f.Program.ExpertMode = false; f.UpdateCommands(); }},
         {"ExpertItem", [](TMainForm& f) { f.Program.ExpertMode = true; f.UpdateCommands(); }},
         {"NewWindowItem", [](TMainForm& f) { f.NewWindowClick(); }},
@@ -430,6 +450,9 @@ void TMainForm::SplashTimerTimer()
     if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
         ShowInfo(QStringLiteral("Settings Error"), QStringLiteral("The settings file could not be read:"),
                  TDialogText::Show("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
+    if (!JournalTrouble.empty())
+        ShowInfo(QStringLiteral("Replace History"), QStringLiteral("The replace journal could not be used:"),
+                 TDialogText::Show(JournalTrouble));
     if (!Options.NewWindowStart)
         StartupCode = Searching->RunFromCommandLine(Options.Arguments, Options.CurrentFolder, ParameterFile);
     StartupFinished = true;
@@ -579,6 +602,32 @@ void TMainForm::ReplaceClick()
     Window.Replacing = true;
     Replacing->ReplaceClick();
     Window.Replacing = false;
+    Window.ReplaceRecorded = Replacing->LastRun() != 0;
+    UpdateCommands();
+}
+
+void TMainForm::SaveReportClick()
+{
+    std::string csv;
+    if (!Window.IsIdle() || Window.Replacing || !Replacing->LastRunCsv(csv))
+        return;
+    const QString chosen = User().ChooseReportFile();
+    if (chosen.isEmpty())
+        return;
+    if (!TSaveOpenCommand::WriteExport(TDialogText::FromPath(chosen), csv))
+        User().ShowMessage(QStringLiteral("Save failed"), QStringLiteral("The file could not be written: ") + chosen);
+}
+
+void TMainForm::PreferencesClick()
+{
+    const int32_t runs = Program.ReplaceHistoryRuns;
+    const int32_t megabytes = Program.ReplaceHistoryMegabytes;
+    User().ShowModal(*Preferences);
+    // New limits hold at once, so that the history shows what they keep.
+    if (Journal && (runs != Program.ReplaceHistoryRuns || megabytes != Program.ReplaceHistoryMegabytes)) {
+        Journal->SetLimits(Program.ReplaceHistoryRuns, Program.ReplaceHistoryBytes());
+        Journal->Prune();
+    }
     UpdateCommands();
 }
 

@@ -46,6 +46,7 @@ class TReplaceDlg;
 class TReplaceHistoryCommand;
 class TReplaceHistoryDlg;
 class TReplaceHistorySource;
+class TReplaceJournal;
 class TReplaceWizardDlg;
 class TSaveOpenCommand;
 class TSearchCommand;
@@ -145,6 +146,8 @@ public slots:
     void StopClick();
     void ReplaceClick();
     void ReplaceHistoryClick();
+    void SaveReportClick();
+    void PreferencesClick();
     void NewWindowClick();
 
 signals:
@@ -167,6 +170,7 @@ private:
     void FormCreate();
     void CreatePanes(QWidget* central);
     void CreateCommandObjects();
+    void OpenJournal();
     // What a replace or an undo asks of the window.
     TReplaceCommand::TCallbacks ReportCallbacks();
     // The Replace History dialog and command, when there is a journal.
@@ -211,8 +215,11 @@ private:
     std::unique_ptr<TFileListCommand> FileListing;
     std::unique_ptr<TPrintCommand> Printing;
     std::unique_ptr<TReplaceCommand> Replacing;
-    // The journal of replace runs, as the history shows it; none when it could not be opened.
+    // The journal of replace runs, and the same as the history shows it; none when it could not
+    // be opened. What went wrong when it was opened, for the user, empty when nothing did.
+    std::unique_ptr<TReplaceJournal> Journal;
     std::unique_ptr<TReplaceHistorySource> History;
+    std::string JournalTrouble;
     std::unique_ptr<TReplaceHistoryCommand> HistoryCommand;
 
     TFileListModel* ListModel = nullptr;

@@ -15,6 +15,7 @@ class TProgramData;
 class TReplaceConfirmDlg;
 class TReplaceData;
 class TReplaceDlg;
+class TReplaceJournal;
 class TReplaceWizardDlg;
 class TSearchData;
 
@@ -74,6 +75,8 @@ public:
         TReplaceDlg& ExpertDialog;
         TReplaceWizardDlg& Assistant;
         TReplaceConfirmDlg& ConfirmDialog;
+        // Records every run, so that it can be undone; none: runs are not recorded.
+        TReplaceJournal* Journal = nullptr;
     };
 
     // What belongs to the window.
@@ -122,6 +125,11 @@ public:
     // last search was not an inverted one (its matches are whole lines without the text).
     static bool IsAvailable(const TProgramData& program, const TFileList& files, const TSearchData& search);
     bool IsRunning() const { return Running; }
+    // The journal's number of the last run, 0 when there was none or it was not recorded.
+    int64_t LastRun() const { return Engine.JournalRun(); }
+    // The changes of the last run as comma-separated values (file, line, column, old text,
+    // new text), read back from the journal; false when the last run was not recorded.
+    bool LastRunCsv(std::string& csv) const;
 
 private:
     bool AskForOptions();

@@ -21,10 +21,10 @@ public:
     void SaveClick();
     void OpenClick();
 
-private:
     // Writes `content` to `path` in place of the file there, whole or not at all.
     static bool WriteExport(const std::string& path, std::string_view content);
 
+private:
     TWindowParts Parts;
     TProfile& ParameterFile;
     TViewCommand& Views;

@@ -58,6 +58,8 @@ struct TWindowState {
     bool HorizontalSplit = true;
     // A replace or the undo of one is changing files.
     bool Replacing = false;
+    // The last replace of the window was recorded, so its changes can be saved.
+    bool ReplaceRecorded = false;
 
     bool IsIdle() const { return Busy == TBusy::Idle; }
     bool WholeFileShown() const { return Pane == TPaneContent::OneFile && LastFileView == TFileView::WholeFile; }
