@@ -58,12 +58,14 @@ std::string WhyNot(TReplaceJournal::TUndoState state)
     return {};
 }
 
-std::string FileState(const TReplaceJournal::TFileRecord& file)
+std::string FileState(const TReplaceJournal::TFileRecord& file, bool undo)
 {
     if (file.Restored)
         return "Restored";
     // Written ahead but never marked done: the run was stopped while this file was changed.
-    return file.Done ? "Changed" : "Interrupted";
+    if (!file.Done)
+        return "Interrupted";
+    return undo ? "Put back by this undo" : "Changed";
 }
 
 } // namespace
@@ -97,9 +99,11 @@ std::vector<TReplaceHistorySource::TRun> TJournalHistory::Runs()
 
 std::vector<TReplaceHistorySource::TFile> TJournalHistory::Files(int64_t run)
 {
+    TReplaceJournal::TRunSummary summary;
+    const bool undo = Journal.FindRun(run, summary) && summary.IsUndo;
     std::vector<TFile> files;
     for (const TReplaceJournal::TFileRecord& record : Journal.Files(run))
-        files.push_back(TFile{record.Path, record.Changes, FileState(record)});
+        files.push_back(TFile{record.Path, record.Changes, FileState(record, undo)});
     return files;
 }
 

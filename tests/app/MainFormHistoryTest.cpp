@@ -175,8 +175,12 @@ private slots:
         H.Snapshot(*Form, "undo-report");
 
         // The undo is recorded too, and the replace cannot be undone twice.
-        WithHistory([](TReplaceHistoryDlg& dialog) {
+        WithHistory([this](TReplaceHistoryDlg& dialog) {
+            H.Snapshot(dialog, "replace-history-after-undo");
             QVERIFY(RunRow(dialog, 0).startsWith(QStringLiteral("(undo of replace ")));
+            const QTreeWidget* files = Child<QTreeWidget>(dialog, "FileList");
+            QCOMPARE(files->topLevelItemCount(), 2);
+            QCOMPARE(files->topLevelItem(0)->text(2), QStringLiteral("Put back by this undo"));
             QVERIFY(RunRow(dialog, 1).startsWith(QStringLiteral("needle|pin|2|3|")));
             QVERIFY(!RunRow(dialog, 1).endsWith(QStringLiteral("|Yes")));
         });
