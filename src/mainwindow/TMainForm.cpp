@@ -141,6 +141,12 @@ void TMainForm::OpenJournal()
     History = std::make_unique<TJournalHistory>(*Journal);
 }
 
+void TMainForm::ShowJournalTrouble()
+{
+    ShowInfo(QStringLiteral("Replace History"), QStringLiteral("The replace journal could not be used:"),
+             TDialogText::Show(JournalTrouble));
+}
+
 // The toolbar and details bar above; the file list and the results pane in a splitter, and the
 // status bar with its progress bar, below.
 void TMainForm::CreatePanes(QWidget* central)
@@ -451,8 +457,7 @@ void TMainForm::SplashTimerTimer()
         ShowInfo(QStringLiteral("Settings Error"), QStringLiteral("The settings file could not be read:"),
                  TDialogText::Show("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
     if (!JournalTrouble.empty())
-        ShowInfo(QStringLiteral("Replace History"), QStringLiteral("The replace journal could not be used:"),
-                 TDialogText::Show(JournalTrouble));
+        ShowJournalTrouble();
     if (!Options.NewWindowStart)
         StartupCode = Searching->RunFromCommandLine(Options.Arguments, Options.CurrentFolder, ParameterFile);
     StartupFinished = true;
@@ -633,8 +638,12 @@ void TMainForm::PreferencesClick()
 
 void TMainForm::ReplaceHistoryClick()
 {
-    if (!Window.IsIdle() || Window.Replacing || !HistoryCommand)
+    if (!Window.IsIdle() || Window.Replacing)
         return;
+    if (!HistoryCommand) {
+        ShowJournalTrouble();
+        return;
+    }
     Window.Replacing = true;
     HistoryCommand->HistoryClick();
     Window.Replacing = false;

@@ -171,6 +171,7 @@ private:
     void CreatePanes(QWidget* central);
     void CreateCommandObjects();
     void OpenJournal();
+    void ShowJournalTrouble();
     // What a replace or an undo asks of the window.
     TReplaceCommand::TCallbacks ReportCallbacks();
     // The Replace History dialog and command, when there is a journal.

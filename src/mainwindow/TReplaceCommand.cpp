@@ -97,6 +97,14 @@ void TReplaceCommand::Run()
         Callbacks.UpdateCommands();
     if (Callbacks.SetPaneContent)
         Callbacks.SetPaneContent(0);
+    if (Engine.JournalRefused()) {
+        // The journal could not take the run, so no file was touched; the report says why.
+        ShowStatus(QString());
+        if (Callbacks.ShowInfo)
+            Callbacks.ShowInfo(QString::fromLatin1(ErrorCaption), QString::fromLatin1(ErrorTitle),
+                               QString::fromLatin1(JournalRefusedText));
+        return;
+    }
     const TReplaceEngine::TReportLoss& loss = Engine.LostReport();
     if (!ran || loss.FullPath.empty()) {
         ShowStatus(QString::fromLatin1(CompleteText));

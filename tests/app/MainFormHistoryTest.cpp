@@ -217,6 +217,26 @@ private slots:
         WithHistory([](TReplaceHistoryDlg& dialog) { QCOMPARE(RunRow(dialog, 0), QStringLiteral("needle|pin|2|3|Yes")); });
     }
 
+    void withoutAJournalTheWindowStillStartsAndReplaces()
+    {
+        // The data folder cannot be made: a file stands where its parent should be.
+        H.WriteFile(H.Config->path() + "/data", "not a folder");
+        Form = H.MakeForm();
+        H.Start(*Form);
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The replace journal could not be used:"));
+        QVERIFY2(Form->InfoDlg().InfoText().endsWith(
+                     QStringLiteral("Replaces are not recorded, so they cannot be undone.")),
+                 qPrintable(Form->InfoDlg().InfoText()));
+        Form.reset();
+        StartAndReplace();
+        QVERIFY(!H.Enabled(*Form, "SaveReportItem"));
+        // The history says why it has nothing to show.
+        Form->Command("ReplaceHistoryItem")->trigger();
+        QCOMPARE(H.Shown, QStringList{"TInfoDlg"});
+        QCOMPARE(Form->InfoDlg().Title(), QStringLiteral("The replace journal could not be used:"));
+    }
+
     void theLimitsComeFromThePreferences()
     {
         Form = H.MakeForm();
