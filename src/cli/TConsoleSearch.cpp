@@ -98,8 +98,11 @@ std::string TConsoleSearch::HelpText()
            "  --html FILE  also write the results, with context, as an HTML document\n"
            "  --help     this text\n"
            "  --version  the program's version\n"
+           "\n" +
+           TConsoleReplace::HelpText() +
            "\n"
-           "Exit status: 0 when something matched, 1 when nothing did, 2 on an error.\n";
+           "Exit status: 0 when something matched, 1 when nothing did, 2 on an error (with a\n"
+           "replace or an undo: on any file that could not be replaced or restored).\n";
 }
 
 int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string& currentFolder)
@@ -135,11 +138,19 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         } else if (arg == "--version") {
             Out << "quarnel " << QUARNEL_VERSION << "\n";
             return Matched;
+        } else if (const TConsoleReplace::TTake took = Replacing.TakeOption(args, i);
+                   took != TConsoleReplace::TTake::NotOurs) {
+            if (took == TConsoleReplace::TTake::Failed)
+                return Failed;
         } else {
             Err << "quarnel: unknown option " << arg << "\nTry 'quarnel --help'.\n";
             return Failed;
         }
     }
+    if (!Replacing.Check(OutputFormat == Format::Csv, OutputFormat == Format::Json))
+        return Failed;
+    if (Replacing.IsCommand())
+        return Replacing.RunCommand();
 
     // Leading switches; a parameter file is read before the others are applied over it.
     std::size_t first = 0;
@@ -211,10 +222,12 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
     engine.SetBaseFolder(currentFolder);
     engine.SetThreads(threads);
     bool failed = false;
-    if (OutputFormat == Format::Csv)
+    if (OutputFormat == Format::Csv && !Replacing.IsReplace())
         Out << TFileListCsv::Header() << "\n";
     TSearchNotifications notify;
     notify.NewResult = [&](TFileData& record) {
+        if (Replacing.IsReplace())
+            return; // the replace prints what it does instead
         switch (OutputFormat) {
         case Format::Grep: PrintGrep(record); break;
         case Format::Json: PrintJson(record); break;
@@ -224,7 +237,7 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         std::vector<std::string>().swap(record.MatchedLines);
     };
     // The printed formats show each line with hits: the search hands them over with the hits.
-    notify.KeepMatchedLines = OutputFormat != Format::Csv;
+    notify.KeepMatchedLines = OutputFormat != Format::Csv && !Replacing.IsReplace();
     notify.Error = [&](const std::string&, const std::string&, const std::string& text) {
         Err << "quarnel: " << text << "\n";
         failed = true;
@@ -237,9 +250,8 @@ int TConsoleSearch::Run(const std::vector<std::string>& args, const std::string&
         Err << "quarnel: cannot write the report " << HtmlFile << "\n";
         return Failed;
     }
-    if (failed)
-        return Failed;
-    return results.Count() > 0 ? Matched : NothingMatched;
+    const int status = failed ? Failed : results.Count() > 0 ? Matched : NothingMatched;
+    return Replacing.IsReplace() ? Replacing.Replace(data, results, status) : status;
 }
 
 bool TConsoleSearch::WriteHtmlReport(const TSearchData& data, const TSearchStats& stats, const TFileList& results)

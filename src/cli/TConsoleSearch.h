@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/TConsoleReplace.h"
+
 class TFileData;
 class TFileList;
 class TSearchData;
@@ -20,7 +22,7 @@ class TConsoleSearch {
 public:
     enum ExitCode : int { Matched = 0, NothingMatched = 1, Failed = 2 };
 
-    TConsoleSearch(std::ostream& out, std::ostream& err) : Out(out), Err(err) {}
+    TConsoleSearch(std::ostream& out, std::ostream& err) : Out(out), Err(err), Replacing(out, err) {}
 
     // The folder of the program's own files (style sheet), where the HTML report links them.
     std::string ProgramFolder;
@@ -41,4 +43,5 @@ private:
     std::ostream& Err;
     Format OutputFormat = Format::Grep;
     std::string HtmlFile;
+    TConsoleReplace Replacing;
 };

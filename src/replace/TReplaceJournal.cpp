@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "model/TSha256.h"
 #include "model/TShellInfo.h"
 #include "presentation/TResultsSink.h"
+#include "replace/TReplaceOutput.h"
 
 namespace {
 
@@ -34,6 +36,10 @@ constexpr int64_t Restored = 2; // an undo took the change back
 // it left; it is removed once it is this old, so that another process's copy in the making is
 // never taken from under it.
 constexpr time_t StrayAge = 10 * 60;
+
+// An unfinished run younger than this may be another process's run in the making: pruning
+// leaves it alone. An older one was killed.
+constexpr time_t LiveRunAge = 60 * 60;
 
 constexpr std::string_view Schema = R"(
 CREATE TABLE IF NOT EXISTS runs (
@@ -100,17 +106,6 @@ constexpr TAtomicFile::TOptions StoreFileOptions = {
     .NewFileMode = TConfigFolder::FileMode,
     .PermissionsRequired = false,
     .KeepOwner = false,
-    .SyncFile = true,
-    .SyncFolder = true,
-};
-
-// The restored file replaces the one the replace wrote, keeping its permissions and owner.
-constexpr TAtomicFile::TOptions RestoreOptions = {
-    .TemporaryPrefix = ".qn-",
-    .TemporarySuffix = ".tmp",
-    .NewFileMode = 0600,
-    .PermissionsRequired = true,
-    .KeepOwner = true,
     .SyncFile = true,
     .SyncFolder = true,
 };
@@ -203,6 +198,8 @@ bool TReplaceJournal::Open()
             return Fail("the replace journal could not be opened: " + Database.Error());
         }
         ::chmod(path.c_str(), TConfigFolder::FileMode);
+        // Every commit reaches the disk before the file it speaks of is touched.
+        Database.Exec("PRAGMA synchronous = FULL");
         const int version = Database.UserVersion();
         if (version > SchemaVersion) {
             if (attempt == 0 && SetAside("it was written by a later version of the program"))
@@ -455,6 +452,15 @@ int64_t TReplaceJournal::RecordFile(const std::string& path, const struct stat& 
         return 0;
     }
     const auto changes = static_cast<int64_t>(hits.size());
+    // An undo may run from another folder: the journal names files by their absolute paths.
+    std::string absolute = path;
+    if (!path.empty() && path[0] != '/') {
+        char* current = ::getcwd(nullptr, 0);
+        if (current) {
+            absolute = TPathText::Join(current, path);
+            std::free(current);
+        }
+    }
     if (!Database.Begin()) {
         Fail("the replace journal could not be written: " + Database.Error());
         return 0;
@@ -470,7 +476,7 @@ int64_t TReplaceJournal::RecordFile(const std::string& path, const struct stat& 
         "new_hash, changes, state) VALUES (?1, ?2, ?3, ?4, ?5, ?6, '', ?7, ?8, ?9)");
     insert.Bind(1, run)
         .Bind(2, static_cast<int64_t>(kind))
-        .BindBlob(3, path)
+        .BindBlob(3, absolute)
         .Bind(4, kind == TEntryKind::Changed ? static_cast<int64_t>(original.st_size) : int64_t{0})
         .Bind(5, NanoTime(original.st_mtim))
         .Bind(6, static_cast<int64_t>(original.st_mode & 07777))
@@ -703,40 +709,57 @@ TReplaceJournal::TUndoOutcome TReplaceJournal::Undo(int64_t run, TResultsSink& r
             leftAlone(entry, std::string(RestoreFailedText) + "the file is read-only");
             continue;
         }
-        // Written ahead like a replace: the content the undo takes away is kept first.
-        TAtomicFile restore(RestoreOptions);
-        int64_t undoEntry = 0;
-        if (!restore.Open(entry.Path) || !restore.Write(original)) {
-            leftAlone(entry, std::string(RestoreFailedText) + std::strerror(errno));
+        const std::string failure = WriteBack(entry.Path, current, original, entry.OriginalHash);
+        if (!failure.empty()) {
+            leftAlone(entry, std::string(RestoreFailedText) + failure);
             continue;
         }
-        // The restored content, finished beside the file, gives the undo entry its new hash.
-        if (::fsync(restore.Descriptor()) != 0) {
-            leftAlone(entry, std::string(RestoreFailedText) + std::strerror(errno));
-            continue;
-        }
-        undoEntry = RecordFile(entry.Path, current, TEntryKind::Changed, entry.OriginalHash, {});
-        if (undoEntry == 0) {
-            leftAlone(entry, std::string(RestoreFailedText) + ErrorText);
-            continue;
-        }
-        if (!restore.Commit(&current)) {
-            FileAbandoned(undoEntry);
-            leftAlone(entry, std::string(RestoreFailedText) + std::strerror(errno));
-            continue;
-        }
-        FileDone(undoEntry);
         restoredEntry(entry.Id);
         WriteSection(report, entry.Path, RestoredText);
     }
     FinishRun(undoRun);
     CurrentRun = previousRun;
-    report.WriteMessageLine(std::to_string(outcome.Restored) + " files restored, " +
-                            std::to_string(outcome.LeftAlone.size()) + " left alone");
+    report.WriteMessageLine(std::to_string(outcome.Restored) + (outcome.Restored == 1 ? " file" : " files") +
+                            " restored, " + std::to_string(outcome.LeftAlone.size()) + " left alone");
     report.FlushDocument();
     if (CurrentRun == 0)
         Prune();
     return outcome;
+}
+
+// Puts `original` back into the file at `path` (as `current` describes it) for the undo being
+// recorded, as a replace writes a file: the new content is finished beside it first, the
+// content the undo takes away is journaled, and then the file is replaced in one step, or, when
+// it has other names or an owner the new file cannot be given, written into in place with a
+// complete copy beside it to fall back on. The failure's text, empty when it worked.
+std::string TReplaceJournal::WriteBack(const std::string& path, const struct stat& current, const std::string& original,
+                                       const std::string& originalDigest)
+{
+    TReplaceOutput output;
+    if (!output.Open(TAtomicFile::FolderOf(path)) || !output.Write(original) ||
+        !output.Finish(current, 07777, false))
+        return output.ErrorText();
+    const int64_t undoEntry = RecordFile(path, current, TEntryKind::Changed, originalDigest, {});
+    if (undoEntry == 0)
+        return ErrorText;
+    bool restored = true;
+    if (current.st_nlink > 1 || !output.KeptOwner()) {
+        TReplaceOutput copy;
+        if (!copy.Open(TAtomicFile::FolderOf(path)) || !copy.CopyFrom(path) || !copy.Finish(current, 0600, true)) {
+            FileAbandoned(undoEntry);
+            return copy.ErrorText();
+        }
+        if (!output.WriteInto(path, current, copy.TemporaryPath(), restored)) {
+            if (restored)
+                FileAbandoned(undoEntry);
+            return output.ErrorText();
+        }
+    } else if (!output.ReplaceTarget(path)) {
+        FileAbandoned(undoEntry);
+        return output.ErrorText();
+    }
+    FileDone(undoEntry);
+    return {};
 }
 
 void TReplaceJournal::SetLimits(int32_t maxRuns, int64_t maxBytes)
@@ -770,8 +793,11 @@ void TReplaceJournal::Prune()
     std::vector<int64_t> old;
     {
         TSqliteDatabase::TStatement query =
-            Database.Prepare("SELECT id FROM runs WHERE id != ?1 ORDER BY id DESC LIMIT -1 OFFSET ?2");
-        query.Bind(1, CurrentRun).Bind(2, static_cast<int64_t>(RunLimit - (CurrentRun != 0 ? 1 : 0)));
+            Database.Prepare("SELECT id FROM runs WHERE id != ?1 AND (finished OR started < ?3) "
+                             "ORDER BY id DESC LIMIT -1 OFFSET ?2");
+        query.Bind(1, CurrentRun)
+            .Bind(2, static_cast<int64_t>(RunLimit - (CurrentRun != 0 ? 1 : 0)))
+            .Bind(3, static_cast<int64_t>(std::time(nullptr) - LiveRunAge));
         while (query && query.Step() == TStep::Row)
             old.push_back(query.Int(0));
     }
@@ -785,8 +811,9 @@ void TReplaceJournal::Prune()
     // Past the space kept, the oldest runs give up their originals; their record stays.
     while (SpaceUsed() > ByteLimit) {
         TSqliteDatabase::TStatement query = Database.Prepare(
-            "SELECT run FROM entries WHERE kind = 0 AND pruned = 0 AND run != ?1 ORDER BY run LIMIT 1");
-        query.Bind(1, CurrentRun);
+            "SELECT e.run FROM entries e JOIN runs r ON r.id = e.run WHERE e.kind = 0 AND e.pruned = 0 "
+            "AND e.run != ?1 AND (r.finished OR r.started < ?2) ORDER BY e.run LIMIT 1");
+        query.Bind(1, CurrentRun).Bind(2, static_cast<int64_t>(std::time(nullptr) - LiveRunAge));
         if (!query || query.Step() != TStep::Row)
             break;
         const int64_t run = query.Int(0);

@@ -211,6 +211,8 @@ private:
     void FinishRun(int64_t run);
     bool StoreOriginal(int64_t entry, const std::string& path, const struct stat& original, std::string& digest);
     bool ReadOriginal(int64_t entry, std::string& content);
+    std::string WriteBack(const std::string& path, const struct stat& current, const std::string& original,
+                          const std::string& originalDigest);
     bool DropOriginals(int64_t run);
     int64_t RecordFile(const std::string& path, const struct stat& original, TEntryKind kind,
                        const std::string& newDigest, const std::vector<THit>& hits);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -86,6 +87,15 @@ public:
     {
         UndoReport.Lines.clear();
         return Journal.Undo(run, UndoReport);
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Dir.PathOf("files")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     int64_t LastRun() { return Journal.Runs().empty() ? 0 : Journal.Runs().front().Run; }
@@ -183,7 +193,25 @@ TEST(TReplaceJournalTest, LeavesAloneAFileChangedSinceAndNamesIt)
     EXPECT_EQ(outcome.LeftAlone, (std::vector<std::string>{
                                      run.PathOf("gone.txt") + ": " + std::string(TReplaceJournal::MissingText),
                                      run.PathOf("b.txt") + ": " + std::string(TReplaceJournal::ChangedSinceText)}));
-    EXPECT_NE(run.UndoReport.Text().find("1 files restored, 2 left alone"), std::string::npos);
+    EXPECT_NE(run.UndoReport.Text().find("1 file restored, 2 left alone"), std::string::npos);
+}
+
+// A file with a second name keeps it, and its inode, through the replace and the undo.
+TEST(TReplaceJournalTest, UndoKeepsTheOtherNamesOfAFile)
+{
+    JournalRun run;
+    run.Write("a.txt", "hit\n");
+    ASSERT_EQ(::link(run.PathOf("a.txt").c_str(), run.Dir.PathOf("other-name").c_str()), 0);
+    struct stat before {};
+    ::stat(run.PathOf("a.txt").c_str(), &before);
+    run.Replace();
+    ASSERT_EQ(run.Dir.ReadFile("other-name"), "HIT!\n");
+    EXPECT_TRUE(run.Undo(run.LastRun()).Complete()) << run.UndoReport.Text();
+    EXPECT_EQ(run.Dir.ReadFile("other-name"), "hit\n");
+    struct stat after {};
+    ::stat(run.PathOf("a.txt").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(run.Names(), std::vector<std::string>{"a.txt"}) << "no copy left beside it";
 }
 
 TEST(TReplaceJournalTest, KeepsLargeOriginalsInTheStore)

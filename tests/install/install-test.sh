@@ -217,9 +217,9 @@ else
     done <<'CASES'
 --j|--json
 -r --ht|--html
--|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
+-|--json --csv --html --replace --overwrite --backup --dry-run --history --undo --help --version -- -c -m -w -r -x -v -s -q -j -F
 -j |
--j 2 -r -|--json --csv --html --help --version -- -c -m -w -r -x -v -s -q -j -F
+-j 2 -r -|--json --csv --html --replace --overwrite --backup --dry-run --history --undo --help --version -- -c -m -w -r -x -v -s -q -j -F
 -F|-Fsub/ -Fa.par
 -r /Fsub/|/Fsub/c.PAR
 word *.c |sub
@@ -227,6 +227,10 @@ word |
 word -F|
 -- -r *.c |sub
 --html x.htm -m word *.c --c|--csv
+--dr|--dry-run
+--undo |
+--replace |
+--replace x -q word *.c |sub
 CASES
 fi
 
