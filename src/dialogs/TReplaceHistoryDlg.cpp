@@ -67,17 +67,21 @@ TReplaceHistoryDlg::TReplaceHistoryDlg(TReplaceHistorySource& source, const TPro
 
     UndoBtn = new QPushButton(QStringLiteral("&Undo"), this);
     UndoBtn->setObjectName(QStringLiteral("UndoBtn"));
+    SaveCsvBtn = new QPushButton(QStringLiteral("Save &CSV..."), this);
+    SaveCsvBtn->setObjectName(QStringLiteral("SaveCsvBtn"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("CloseBtn"));
     close->setDefault(true);
     auto* help = new QPushButton(QStringLiteral("&Help"), this);
     help->setObjectName(QStringLiteral("HelpBtn"));
     connect(UndoBtn, &QPushButton::clicked, this, &TReplaceHistoryDlg::UndoBtnClick);
+    connect(SaveCsvBtn, &QPushButton::clicked, this, &TReplaceHistoryDlg::SaveCsvBtnClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, &TReplaceHistoryDlg::HelpBtnClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Usage, 1);
+    buttons->addWidget(SaveCsvBtn);
     buttons->addWidget(UndoBtn);
     buttons->addWidget(close);
     buttons->addWidget(help);
@@ -140,6 +144,8 @@ void TReplaceHistoryDlg::RunChosen()
 {
     const TReplaceHistorySource::TRun* run = CurrentRun();
     UndoBtn->setEnabled(run != nullptr && run->CanUndo);
+    // An undo's own changes are the replace's taken back; the replace's are what is worth keeping.
+    SaveCsvBtn->setEnabled(run != nullptr && !run->IsUndo && run->ChangesMade > 0 && SaveCsv);
     FileList->clear();
     if (run == nullptr)
         return;
@@ -170,6 +176,13 @@ void TReplaceHistoryDlg::UndoBtnClick()
         return;
     Chosen = run->Number;
     accept();
+}
+
+void TReplaceHistoryDlg::SaveCsvBtnClick()
+{
+    const TReplaceHistorySource::TRun* run = CurrentRun();
+    if (run != nullptr && !run->IsUndo && SaveCsv)
+        SaveCsv(Source.ChangesCsv(run->Number));
 }
 
 void TReplaceHistoryDlg::HelpBtnClick()

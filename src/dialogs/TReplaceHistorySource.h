@@ -55,6 +55,8 @@ public:
     virtual std::string Problem() const = 0;
     virtual std::vector<TRun> Runs() = 0;
     virtual std::vector<TFile> Files(int64_t run) = 0;
+    // The changes of `run` as comma-separated values (file, line, column, old text, new text).
+    virtual std::string ChangesCsv(int64_t run) = 0;
     virtual TUsage Usage() = 0;
     // Restores the files of `run`, writing each file's outcome into `report` (whose document
     // the caller begins and finishes). `progress`, when set, is called with each file's path

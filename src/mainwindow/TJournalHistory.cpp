@@ -3,6 +3,7 @@
 
 #include "model/TFileData.h"
 #include "presentation/TResultsSink.h"
+#include "replace/TReplaceCsv.h"
 #include "replace/TReplaceJournal.h"
 
 namespace {
@@ -105,6 +106,11 @@ std::vector<TReplaceHistorySource::TFile> TJournalHistory::Files(int64_t run)
     for (const TReplaceJournal::TFileRecord& record : Journal.Files(run))
         files.push_back(TFile{record.Path, record.Changes, FileState(record, undo)});
     return files;
+}
+
+std::string TJournalHistory::ChangesCsv(int64_t run)
+{
+    return TReplaceCsv::Document(Journal.Files(run));
 }
 
 TReplaceHistorySource::TUsage TJournalHistory::Usage()

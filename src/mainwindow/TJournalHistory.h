@@ -16,6 +16,7 @@ public:
     std::string Problem() const override;
     std::vector<TRun> Runs() override;
     std::vector<TFile> Files(int64_t run) override;
+    std::string ChangesCsv(int64_t run) override;
     TUsage Usage() override;
     TUndoResult Undo(int64_t run, TResultsSink& report,
                      const std::function<void(const std::string& path)>& progress) override;

@@ -284,6 +284,7 @@ void TMainForm::CreateHistory()
     HistoryDialog->AskYesNo = [this](const QString& caption, const QString& text) {
         return User().AskYesNo(caption, text);
     };
+    HistoryDialog->SaveCsv = [this](const std::string& csv) { SaveCsv(csv); };
     HistoryCommand = std::make_unique<TReplaceHistoryCommand>(
         TReplaceHistoryCommand::TContext{*History, *HistoryDialog, *Builder}, ReportCallbacks());
 }
@@ -614,8 +615,12 @@ void TMainForm::ReplaceClick()
 void TMainForm::SaveReportClick()
 {
     std::string csv;
-    if (!Window.IsIdle() || Window.Replacing || !Replacing->LastRunCsv(csv))
-        return;
+    if (Window.IsIdle() && !Window.Replacing && Replacing->LastRunCsv(csv))
+        SaveCsv(csv);
+}
+
+void TMainForm::SaveCsv(const std::string& csv)
+{
     const QString chosen = User().ChooseReportFile();
     if (chosen.isEmpty())
         return;

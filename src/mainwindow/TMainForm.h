@@ -172,6 +172,8 @@ private:
     void CreateCommandObjects();
     void OpenJournal();
     void ShowJournalTrouble();
+    // Asks where to save `csv`, a replace's changes, and writes it there.
+    void SaveCsv(const std::string& csv);
     // What a replace or an undo asks of the window.
     TReplaceCommand::TCallbacks ReportCallbacks();
     // The Replace History dialog and command, when there is a journal.

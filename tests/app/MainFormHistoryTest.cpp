@@ -158,6 +158,12 @@ private slots:
         QCOMPARE(H.Messages.size(), 1);
         QVERIFY(H.Messages.front().startsWith(QStringLiteral("Save failed: The file could not be written: ")));
 
+        // The history saves the same, for any replace it lists.
+        const QString fromHistory = H.TreePath() + "/from-history.csv";
+        H.ChooseReportFileWith = [&] { return fromHistory; };
+        WithHistory([](TReplaceHistoryDlg& dialog) { Child<QPushButton>(dialog, "SaveCsvBtn")->click(); });
+        QCOMPARE(ReadAll(fromHistory), ReadAll(csv));
+
         // The history lists the replace; Undo asks, and puts both files back.
         WithHistory([](TReplaceHistoryDlg& dialog) {
             QCOMPARE(RunRow(dialog, 0), QStringLiteral("needle|pin|2|3|Yes"));

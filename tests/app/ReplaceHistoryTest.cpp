@@ -39,6 +39,7 @@ public:
     std::string Problem() const override { return OpenProblem; }
     std::vector<TRun> Runs() override { return RunRows; }
     std::vector<TFile> Files(int64_t run) override { return FileRows[run]; }
+    std::string ChangesCsv(int64_t run) override { return "changes of " + std::to_string(run); }
     TUsage Usage() override { return Use; }
     TUndoResult Undo(int64_t run, TResultsSink& report,
                      const std::function<void(const std::string& path)>& progress) override
@@ -119,6 +120,7 @@ struct Fixture {
             Log << QStringLiteral("ask ") + caption + QStringLiteral(": ") + text;
             return Confirm;
         };
+        Dlg->SaveCsv = [this](const std::string& csv) { Log << QStringLiteral("save ") + QString::fromStdString(csv); };
     }
 
     QTreeWidget* Runs() const { return Child<QTreeWidget>(*Dlg, "RunList"); }
@@ -236,6 +238,20 @@ private slots:
         f.Dlg->UndoBtnClick();
         QVERIFY(f.Log.isEmpty());
         QCOMPARE(f.Dlg->ChosenRun(), qint64(0));
+    }
+
+    void saveCsvHandsOnTheChosenReplacesChanges()
+    {
+        Fixture f;
+        ShowActive(*f.Dlg);
+        auto* save = Child<QPushButton>(*f.Dlg, "SaveCsvBtn");
+        // An undo's changes are not offered: they are the replace's, taken back.
+        QVERIFY(!save->isEnabled());
+        f.Choose(2);
+        QVERIFY(save->isEnabled());
+        save->click();
+        QCOMPARE(f.Log, QStringList{QStringLiteral("save changes of 6")});
+        QVERIFY(f.Dlg->isVisible());
     }
 
     void commandRunsTheUndoAndShowsItsReport_data()
