@@ -59,8 +59,8 @@ public:
     virtual std::string ChangesCsv(int64_t run) = 0;
     virtual TUsage Usage() = 0;
     // Restores the files of `run`, writing each file's outcome into `report` (whose document
-    // the caller begins and finishes). `progress`, when set, is called with each file's path
-    // before it is restored, and between files.
+    // the caller begins and finishes). `progress`, when set, is called with each file's path as
+    // its outcome reaches the report, so that the caller can show where the undo is.
     virtual TUndoResult Undo(int64_t run, TResultsSink& report,
                              const std::function<void(const std::string& path)>& progress) = 0;
 };

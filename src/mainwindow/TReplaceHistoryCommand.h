@@ -20,8 +20,8 @@ class TResultsSink;
 // 2. SetViewCaption("Undo results"), ShowStatus("Undo in progress. Please wait...").
 // 3. Begins the report document. When it cannot be made, nothing is restored: ShowInfo tells
 //    why, and the command ends.
-// 4. The journal's undo of the chosen run, with the status text "Restoring <path>" before each
-//    file, ProcessPendingMessage between files.
+// 4. The journal's undo of the chosen run, with the status text "Undoing in <path>" as each
+//    file's outcome reaches the report, and ProcessPendingMessage there.
 // 5. Finishes the report (the pane shows it), UpdateCommands, SetPaneContent(0), and the status
 //    text "Undo complete." or, when files were left alone, how many. When the undo could not be
 //    attempted at all, ShowInfo says why.
@@ -41,7 +41,7 @@ public:
 
     static constexpr const char* ViewCaption = "Undo results";
     static constexpr const char* ProgressText = "Undo in progress. Please wait...";
-    static constexpr const char* StatusPrefix = "Restoring ";
+    static constexpr const char* StatusPrefix = "Undoing in ";
     static constexpr const char* CompleteText = "Undo complete.";
     // %1: the number of files left alone.
     static constexpr const char* LeftAloneText = "Undo complete; %1 files were left alone (see the report).";

@@ -267,9 +267,9 @@ private slots:
         const QStringList start{QStringLiteral("dialog"), ask, QStringLiteral("caption Undo results"),
                                 QStringLiteral("status Undo in progress. Please wait..."),
                                 QStringLiteral("report begins")};
-        const QStringList undo{QStringLiteral("undo 7"), QStringLiteral("status Restoring /work/a.txt"),
+        const QStringList undo{QStringLiteral("undo 7"), QStringLiteral("status Undoing in /work/a.txt"),
                                QStringLiteral("report: restored /work/a.txt"),
-                               QStringLiteral("status Restoring /work/b.txt"),
+                               QStringLiteral("status Undoing in /work/b.txt"),
                                QStringLiteral("report: restored /work/b.txt"), QStringLiteral("report ends"),
                                QStringLiteral("update commands"), QStringLiteral("pane 0")};
         QTest::newRow("every file restored")
