@@ -202,13 +202,16 @@ QString TReplaceHistoryDlg::SizeText(uint64_t bytes)
         return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes);
     double value = static_cast<double>(bytes) / 1024;
     std::size_t unit = 0;
-    while (value >= 1024 && unit + 1 < std::size(units)) {
+    // A value that would show as 1024 goes up a unit.
+    while (value >= 1023.5 && unit + 1 < std::size(units)) {
         value /= 1024;
         ++unit;
     }
     // One decimal below 10, none above; a whole number shows without ".0".
-    const bool whole = value >= 10 || value == static_cast<double>(static_cast<uint64_t>(value));
-    return QString::number(value, 'f', whole ? 0 : 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
+    QString number = QString::number(value, 'f', value >= 9.95 ? 0 : 1);
+    if (number.endsWith(QLatin1String(".0")))
+        number.chop(2);
+    return number + QLatin1Char(' ') + QLatin1String(units[unit]);
 }
 
 QString TReplaceHistoryDlg::UsageText(const TReplaceHistorySource::TUsage& usage)

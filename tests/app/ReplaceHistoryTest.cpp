@@ -331,7 +331,8 @@ private slots:
         static const TCase cases[] = {
             {0, "0 bytes"},          {1, "1 byte"},       {1023, "1023 bytes"},       {1024, "1 KB"},
             {1536, "1.5 KB"},        {10 * 1024 + 300, "10 KB"}, {5ull << 20, "5 MB"}, {2ull << 30, "2 GB"},
-            {3ull << 40, "3 TB"},    {5000ull << 40, "5000 TB"},
+            {3ull << 40, "3 TB"},    {5000ull << 40, "5000 TB"}, {10 * 1024 - 1, "10 KB"},
+            {(1ull << 20) - 1, "1 MB"},
         };
         for (const TCase& test : cases)
             QCOMPARE(TReplaceHistoryDlg::SizeText(test.Bytes), QString::fromLatin1(test.Text));
