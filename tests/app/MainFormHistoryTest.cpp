@@ -217,9 +217,14 @@ private slots:
             kept = kept || (name != QStringLiteral("replace-journal.sqlite") &&
                             ReadAll(JournalFolder() + "/" + name) == garbage);
         QVERIFY2(kept, qPrintable(QDir(JournalFolder()).entryList(QDir::Files).join(QLatin1Char(' '))));
+        // The next start finds the new journal and says nothing.
+        Form.reset();
+        H.Shown.clear();
+        Form = H.MakeForm();
+        H.Start(*Form);
+        QVERIFY(H.Shown.isEmpty());
         Form.reset();
         StartAndReplace();
-        QVERIFY(H.Shown.isEmpty());
         WithHistory([](TReplaceHistoryDlg& dialog) { QCOMPARE(RunRow(dialog, 0), QStringLiteral("needle|pin|2|3|Yes")); });
     }
 
