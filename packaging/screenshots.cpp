@@ -51,6 +51,7 @@ public:
     void ShowMessage(const QString&, const QString&) override {}
     QString ChooseFolder(const QString&, const QString&) override { return {}; }
     QString ChooseSaveFile() override { return {}; }
+    QString ChooseReportFile() override { return {}; }
     QString ChooseOpenFile() override { return {}; }
     bool StartProcess(const std::string&, const std::vector<std::string>&) override { return false; }
     bool OpenWithAssociatedProgram(const std::string&) override { return false; }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +63,7 @@ TPreferencesDlg::TPreferencesDlg(TProgramData& program, QWidget* parent) : QDial
     Pages->addTab(BuildOptionsPage(), QStringLiteral("Options"));
     Pages->addTab(BuildEditorPage(), QStringLiteral("Editor"));
     Pages->addTab(BuildCompatibilityPage(), QStringLiteral("Compatibility"));
+    Pages->addTab(BuildHistoryPage(), QStringLiteral("History"));
     // The first showing opens on the editor; later showings keep the page last used.
     Pages->setCurrentIndex(EditorPage);
 
@@ -164,6 +166,44 @@ QWidget* TPreferencesDlg::BuildCompatibilityPage()
     return page;
 }
 
+QWidget* TPreferencesDlg::BuildHistoryPage()
+{
+    auto* page = new QWidget;
+    HistoryRuns = new QSpinBox;
+    HistoryRuns->setObjectName(QStringLiteral("HistoryRuns"));
+    HistoryRuns->setRange(1, TProgramData::MaxHistoryRuns);
+    HistoryMegabytes = new QSpinBox;
+    HistoryMegabytes->setObjectName(QStringLiteral("HistoryMegabytes"));
+    HistoryMegabytes->setRange(1, TProgramData::MaxHistoryMegabytes);
+    HistoryMegabytes->setSuffix(QStringLiteral(" MB"));
+
+    auto* limits = new QGridLayout;
+    const auto addRow = [limits](int row, const QString& caption, QSpinBox* box, const QString& after) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(box);
+        limits->addWidget(label, row, 0);
+        limits->addWidget(box, row, 1);
+        limits->addWidget(new QLabel(after), row, 2);
+    };
+    addRow(0, QStringLiteral("&Keep the last"), HistoryRuns, QStringLiteral("replaces"));
+    addRow(1, QStringLiteral("&Using at most"), HistoryMegabytes,
+           QStringLiteral("for the copies of the files they changed"));
+    limits->setColumnStretch(3, 1);
+
+    auto* note = new QLabel(QStringLiteral(
+        "Every replace keeps a copy of each file it changes, so that Replace History... on the Search menu can "
+        "undo it, also after Quarnel was closed. When either limit is reached, the oldest replaces are "
+        "forgotten first."));
+    note->setWordWrap(true);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Heading(QStringLiteral("Replace history")));
+    layout->addLayout(limits);
+    layout->addSpacing(8);
+    layout->addWidget(note);
+    layout->addStretch();
+    return page;
+}
+
 void TPreferencesDlg::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
@@ -185,6 +225,8 @@ void TPreferencesDlg::FormShow()
     OMWAS->setChecked(Program.OMWAS);
     ExitConfirm->setChecked(Program.ExitConfirm);
     ShowDlgOnStart->setChecked(Program.ShowDlgOnStart);
+    HistoryRuns->setValue(Program.ReplaceHistoryRuns);
+    HistoryMegabytes->setValue(Program.ReplaceHistoryMegabytes);
 }
 
 void TPreferencesDlg::OKBtnClick()
@@ -195,6 +237,8 @@ void TPreferencesDlg::OKBtnClick()
     Program.OMWAS = OMWAS->isChecked();
     Program.ExitConfirm = ExitConfirm->isChecked();
     Program.ShowDlgOnStart = ShowDlgOnStart->isChecked();
+    Program.ReplaceHistoryRuns = HistoryRuns->value();
+    Program.ReplaceHistoryMegabytes = HistoryMegabytes->value();
     accept();
 }
 

@@ -15,14 +15,15 @@ class QTabWidget;
 class TProgramData;
 
 // The general preferences: the match window, what happens at start, at the end of a search and
-// at exit, the editor command and short file names for replace. It edits the preferences in
+// at exit, the editor command, short file names for replace and how much the replace journal
+// keeps. It edits the preferences in
 // memory; they are stored with the other settings at exit. The page last used stays active
 // between showings.
 class TPreferencesDlg : public QDialog {
     Q_OBJECT
 
 public:
-    enum Page { OptionsPage = 0, EditorPage = 1, CompatibilityPage = 2 };
+    enum Page { OptionsPage = 0, EditorPage = 1, CompatibilityPage = 2, HistoryPage = 3 };
 
     explicit TPreferencesDlg(TProgramData& program, QWidget* parent = nullptr);
 
@@ -47,6 +48,7 @@ private:
     QWidget* BuildOptionsPage();
     QWidget* BuildEditorPage();
     QWidget* BuildCompatibilityPage();
+    QWidget* BuildHistoryPage();
 
     TProgramData& Program;
     // The bytes the command box was filled from, so that an unchanged command keeps them.
@@ -59,4 +61,6 @@ private:
     QLineEdit* EditorCommand = nullptr;
     QPushButton* PickFolder = nullptr;
     QCheckBox* ShortFilenames = nullptr;
+    QSpinBox* HistoryRuns = nullptr;
+    QSpinBox* HistoryMegabytes = nullptr;
 };

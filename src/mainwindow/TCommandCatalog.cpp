@@ -6,6 +6,8 @@ std::span<const TCommandCatalog::TItem> TCommandCatalog::Items()
     static const TItem items[] = {
         {"OpenItem", "&Open...", "", "Load previously saved search parameters", false},
         {"SaveAsItem", "S&ave As...", "Ctrl+S", "Save current search parameters or results", false},
+        {"SaveReportItem", "Save Replace Report as &CSV...", "",
+         "Save the changes of the last replace as comma-separated values", false},
         {"PrintItem", "&Print...", "", "Print contents of current window", false},
         {"PrintSetupItem", "P&rint Setup...", "", "Display print setup dialog", false},
         {"ExitItem", "E&xit", "", "Exit the program", false},
@@ -16,6 +18,7 @@ std::span<const TCommandCatalog::TItem> TCommandCatalog::Items()
         {"StartItem", "&Start Search", "", "Start the search", false},
         {"StopItem", "S&top Search", "", "Stop the search", false},
         {"ReplaceItem", "&Replace...", "Ctrl+R", "Replace in files found in the last search", false},
+        {"ReplaceHistoryItem", "Replace &History...", "Ctrl+H", "List earlier replaces and undo one of them", false},
         {"ViewAllItem", "&All matches", "", "View all matches in all files", true},
         {"MatchesOnlyItem", "&Matches in selected file", "", "View matches in selected file", true},
         {"WholeFileItem", "&Selected file", "", "View all of the selected file", true},
@@ -80,11 +83,11 @@ std::span<const TCommandCatalog::TButton> TCommandCatalog::Buttons()
 
 std::span<const TCommandCatalog::TMenu> TCommandCatalog::Menus()
 {
-    static const char* const file[] = {"OpenItem", "SaveAsItem", "-", "PrintItem", "PrintSetupItem", "-", "ExitItem",
+    static const char* const file[] = {"OpenItem", "SaveAsItem", "SaveReportItem", "-", "PrintItem", "PrintSetupItem", "-", "ExitItem",
                                        nullptr};
     static const char* const edit[] = {"CopyItem", "-", "SelectAllItem", nullptr};
     static const char* const search[] = {"NewSearchItem", "SearchAgainItem", "-", "StartItem", "StopItem", "-",
-                                         "ReplaceItem", nullptr};
+                                         "ReplaceItem", "ReplaceHistoryItem", nullptr};
     static const char* const view[] = {"ViewAllItem", "MatchesOnlyItem", "WholeFileItem", "-", "PreviousFileItem",
                                        "NextFileItem", "-", "PreviousMatchItem", "NextMatchItem", nullptr};
     static const char* const options[] = {"PreferencesItem", "-", "BeginnerItem", "ExpertItem", nullptr};

@@ -22,6 +22,8 @@ std::vector<TCommandRules::TCommand> TCommandRules::Compute(const TWindowState& 
         idle);
     set({"StopItem", "StopButton"}, !idle);
     set({"ReplaceItem", "ReplaceButton"}, listed && idle && !state.InvertedSearch);
+    set({"ReplaceHistoryItem"}, idle && !state.Replacing);
+    set({"SaveReportItem"}, idle && !state.Replacing && state.ReplaceRecorded);
     set({"SearchAgainItem", "SearchAgainButton"}, listed && idle);
     set({"PrintItem", "PrintButton"}, idle && (state.DocumentShown || listed));
     set({"PreviousFileItem", "PreviousFileButton"}, listed && idle && state.SelectedRow > 0);

@@ -48,6 +48,17 @@ QString TDesktopInteraction::ChooseFolder(const QString& caption, const QString&
     return QFileDialog::getExistingDirectory(Window, caption, start);
 }
 
+namespace {
+
+// The file chosen in `dialog`, shown now; empty when it was cancelled.
+QString Chosen(QFileDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
+                                                                                    : QString();
+}
+
+} // namespace
+
 QString TDesktopInteraction::ChooseSaveFile()
 {
     static const QStringList filters = SaveFileTypes();
@@ -61,8 +72,17 @@ QString TDesktopInteraction::ChooseSaveFile()
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(suffixes.value(static_cast<int>(filters.indexOf(filter)), suffixes.front()));
     });
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                    : QString();
+    return Chosen(dialog);
+}
+
+QString TDesktopInteraction::ChooseReportFile()
+{
+    QFileDialog dialog(Window, QStringLiteral("Save Replace Report"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Replace report (*.csv *.CSV)"));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    return Chosen(dialog);
 }
 
 QString TDesktopInteraction::ChooseOpenFile()
@@ -77,8 +97,7 @@ QString TDesktopInteraction::ChooseOpenFile()
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
         dialog.setDefaultSuffix(suffixes.value(static_cast<int>(filters.indexOf(filter)), suffixes.front()));
     });
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                    : QString();
+    return Chosen(dialog);
 }
 
 bool TDesktopInteraction::StartProcess(const std::string& program, const std::vector<std::string>& arguments)

@@ -24,6 +24,7 @@ public:
     void ShowMessage(const QString& caption, const QString& text) override;
     QString ChooseFolder(const QString& caption, const QString& start) override;
     QString ChooseSaveFile() override;
+    QString ChooseReportFile() override;
     QString ChooseOpenFile() override;
     bool StartProcess(const std::string& program, const std::vector<std::string>& arguments) override;
     bool OpenWithAssociatedProgram(const std::string& path) override;

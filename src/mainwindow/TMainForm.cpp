@@ -24,6 +24,8 @@
 #include "dialogs/TPrintDlg.h"
 #include "dialogs/TReplaceConfirmDlg.h"
 #include "dialogs/TReplaceDlg.h"
+#include "dialogs/TReplaceHistoryDlg.h"
+#include "dialogs/TReplaceHistorySource.h"
 #include "dialogs/TReplaceWizardDlg.h"
 #include "dialogs/TSearchDlg.h"
 #include "dialogs/TSearchWizardDlg.h"
@@ -33,9 +35,11 @@
 #include "mainwindow/TFileListCommand.h"
 #include "mainwindow/TFileListModel.h"
 #include "mainwindow/TFileListView.h"
+#include "mainwindow/TJournalHistory.h"
 #include "mainwindow/TLaunchCommand.h"
 #include "mainwindow/TPrintCommand.h"
 #include "mainwindow/TReplaceCommand.h"
+#include "mainwindow/TReplaceHistoryCommand.h"
 #include "mainwindow/TSaveOpenCommand.h"
 #include "mainwindow/TSearchCommand.h"
 #include "mainwindow/TStatusLine.h"
@@ -49,6 +53,7 @@
 #include "platform/THelpWindow.h"
 #include "platform/TIconTheme.h"
 #include "presentation/THTMLWin.h"
+#include "replace/TReplaceJournal.h"
 
 namespace {
 
@@ -96,6 +101,7 @@ void TMainForm::FormCreate()
     Program.HelpFile = TPathText::Join(Options.ProgramFolder, "help");
     ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.LoadFromProfile(ParameterFile);
+    OpenJournal();
 
     auto* central = new QWidget(this);
     CreatePanes(central);
@@ -117,6 +123,28 @@ void TMainForm::FormCreate()
 
     setWindowIcon(TIconTheme::ProgramIcon());
     resize(900, 640);
+}
+
+// A journal that cannot be opened never keeps the window from starting: replaces are then not
+// recorded, and the user hears of it once the window shows.
+void TMainForm::OpenJournal()
+{
+    auto journal = std::make_unique<TReplaceJournal>();
+    if (!journal->Open()) {
+        JournalTrouble = "The replace journal in " + journal->Folder() + " could not be opened: " + journal->Error() +
+                         ". Replaces are not recorded, so they cannot be undone.";
+        return;
+    }
+    journal->SetLimits(Program.ReplaceHistoryRuns, Program.ReplaceHistoryBytes());
+    JournalTrouble = journal->Problem();
+    Journal = std::move(journal);
+    History = std::make_unique<TJournalHistory>(*Journal);
+}
+
+void TMainForm::ShowJournalTrouble()
+{
+    ShowInfo(QStringLiteral("Replace History"), QStringLiteral("The replace journal could not be used:"),
+             TDialogText::Show(JournalTrouble));
 }
 
 // The toolbar and details bar above; the file list and the results pane in a splitter, and the
@@ -224,23 +252,42 @@ void TMainForm::CreateCommandObjects()
 
     Replacing = std::make_unique<TReplaceCommand>(
         TReplaceCommand::TContext{Replace, Search, Program, FileList, *Builder, *ReplaceDialog, *ReplaceWizard,
-                                  *ReplaceConfirm},
-        TReplaceCommand::TCallbacks{
-            .ShowStatus = [this](const QString& text) { ShowStatus(text); },
-            .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
-            .UpdateCommands = [this] { UpdateCommands(); },
-            .ProcessPendingMessage = [this] { ReplacePump(); },
-            .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
-                ShowInfo(caption, title, text);
-            },
-            // The report is neither one file nor all matches.
-            .SetPaneContent = [this](int) { Window.Pane = TWindowState::TPaneContent::Other; },
-            .Confirm = nullptr,
-            .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
-        });
+                                  *ReplaceConfirm, Journal.get()},
+        ReportCallbacks());
+    CreateHistory();
     Printing = std::make_unique<TPrintCommand>(
         this, *PrintDialog, FileList, *Pane, [this] { return Searching->SummaryLine(); },
         [this](const QString& text) { QMessageBox::critical(this, BaseCaption(), text); });
+}
+
+TReplaceCommand::TCallbacks TMainForm::ReportCallbacks()
+{
+    return TReplaceCommand::TCallbacks{
+        .ShowStatus = [this](const QString& text) { ShowStatus(text); },
+        .SetViewCaption = [this](const QString& text) { Details->SetPanelText(1, text); },
+        .UpdateCommands = [this] { UpdateCommands(); },
+        .ProcessPendingMessage = [this] { ReplacePump(); },
+        .ShowInfo = [this](const QString& caption, const QString& title, const QString& text) {
+            ShowInfo(caption, title, text);
+        },
+        // The report is neither one file nor all matches.
+        .SetPaneContent = [this](int) { Window.Pane = TWindowState::TPaneContent::Other; },
+        .Confirm = nullptr,
+        .ShowModal = [this](QDialog& dialog) { return User().ShowModal(dialog); },
+    };
+}
+
+void TMainForm::CreateHistory()
+{
+    if (!History)
+        return;
+    HistoryDialog = new TReplaceHistoryDlg(*History, Program, this);
+    HistoryDialog->AskYesNo = [this](const QString& caption, const QString& text) {
+        return User().AskYesNo(caption, text);
+    };
+    HistoryDialog->SaveCsv = [this](const std::string& csv) { SaveCsv(csv); };
+    HistoryCommand = std::make_unique<TReplaceHistoryCommand>(
+        TReplaceHistoryCommand::TContext{*History, *HistoryDialog, *Builder}, ReportCallbacks());
 }
 
 TWindowParts TMainForm::Parts()
@@ -269,6 +316,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
     static const std::pair<std::string_view, THandler> handlers[] = {
         {"OpenItem", [](TMainForm& f) { f.SavingOpening->OpenClick(); }},
         {"SaveAsItem", [](TMainForm& f) { f.SavingOpening->SaveClick(); }},
+        {"SaveReportItem", [](TMainForm& f) { f.SaveReportClick(); }},
         {"PrintItem", [](TMainForm& f) { if (f.Window.IsIdle()) f.Printing->PrintClick(); }},
         {"PrintSetupItem", [](TMainForm& f) { if (f.Window.IsIdle()) f.Printing->PrintSetupClick(); }},
         {"ExitItem", [](TMainForm& f) { f.close(); }},
@@ -279,6 +327,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
         {"StartItem", [](TMainForm& f) { f.Searching->Start(); }},
         {"StopItem", [](TMainForm& f) { f.StopClick(); }},
         {"ReplaceItem", [](TMainForm& f) { f.ReplaceClick(); }},
+        {"ReplaceHistoryItem", [](TMainForm& f) { f.ReplaceHistoryClick(); }},
         {"ViewAllItem", [](TMainForm& f) { f.Viewing->ViewAllClick(); }},
         {"MatchesOnlyItem", [](TMainForm& f) { f.Viewing->MatchesOnlyClick(); }},
         {"WholeFileItem", [](TMainForm& f) { f.Viewing->WholeFileClick(); }},
@@ -286,7 +335,7 @@ TMainForm::THandler TMainForm::HandlerOf(std::string_view item)
         {"NextFileItem", [](TMainForm& f) { f.Viewing->NextFileClick(); }},
         {"PreviousMatchItem", [](TMainForm& f) { f.Viewing->PreviousMatchClick(); }},
         {"NextMatchItem", [](TMainForm& f) { f.Viewing->NextMatchClick(); }},
-        {"PreferencesItem", [](TMainForm& f) { f.User().ShowModal(*f.Preferences); f.UpdateCommands(); }},
+        {"PreferencesItem", [](TMainForm& f) { f.PreferencesClick(); }},
         {"BeginnerItem", [](TMainForm& f) { f.Program.ExpertMode = false; f.UpdateCommands(); }},
         {"ExpertItem", [](TMainForm& f) { f.Program.ExpertMode = true; f.UpdateCommands(); }},
         {"NewWindowItem", [](TMainForm& f) { f.NewWindowClick(); }},
@@ -409,6 +458,8 @@ void TMainForm::SplashTimerTimer()
     if (Store.LoadState() == TSettingsStore::TLoadState::SetAside)
         ShowInfo(QStringLiteral("Settings Error"), QStringLiteral("The settings file could not be read:"),
                  TDialogText::Show("It was kept as " + Store.SetAsideName() + " and the default settings apply."));
+    if (!JournalTrouble.empty())
+        ShowJournalTrouble();
     if (!Options.NewWindowStart)
         StartupCode = Searching->RunFromCommandLine(Options.Arguments, Options.CurrentFolder, ParameterFile);
     StartupFinished = true;
@@ -421,7 +472,7 @@ void TMainForm::SplashTimerTimer()
 
 bool TMainForm::FormCloseQuery()
 {
-    if (!Window.IsIdle() || Replacing->IsRunning())
+    if (!Window.IsIdle() || Window.Replacing || Replacing->IsRunning())
         return false;
     if (Program.ExitConfirm && !Options.QuitAfterStartup)
         return User().AskYesNo(QStringLiteral("Confirm"), QStringLiteral("Are you sure you want to exit Quarnel?"));
@@ -555,7 +606,53 @@ void TMainForm::ReplaceClick()
     if (!Window.IsIdle() || !TReplaceCommand::IsAvailable(Program, FileList, Search))
         return;
     FindSelectedRow();
+    Window.Replacing = true;
     Replacing->ReplaceClick();
+    Window.Replacing = false;
+    Window.ReplaceRecorded = Replacing->LastRun() != 0;
+    UpdateCommands();
+}
+
+void TMainForm::SaveReportClick()
+{
+    std::string csv;
+    if (Window.IsIdle() && !Window.Replacing && Replacing->LastRunCsv(csv))
+        SaveCsv(csv);
+}
+
+void TMainForm::SaveCsv(const std::string& csv)
+{
+    const QString chosen = User().ChooseReportFile();
+    if (chosen.isEmpty())
+        return;
+    if (!TSaveOpenCommand::WriteExport(TDialogText::FromPath(chosen), csv))
+        User().ShowMessage(QStringLiteral("Save failed"), QStringLiteral("The file could not be written: ") + chosen);
+}
+
+void TMainForm::PreferencesClick()
+{
+    const int32_t runs = Program.ReplaceHistoryRuns;
+    const int32_t megabytes = Program.ReplaceHistoryMegabytes;
+    User().ShowModal(*Preferences);
+    // New limits hold at once, so that the history shows what they keep.
+    if (Journal && (runs != Program.ReplaceHistoryRuns || megabytes != Program.ReplaceHistoryMegabytes)) {
+        Journal->SetLimits(Program.ReplaceHistoryRuns, Program.ReplaceHistoryBytes());
+        Journal->Prune();
+    }
+    UpdateCommands();
+}
+
+void TMainForm::ReplaceHistoryClick()
+{
+    if (!Window.IsIdle() || Window.Replacing)
+        return;
+    if (!HistoryCommand) {
+        ShowJournalTrouble();
+        return;
+    }
+    Window.Replacing = true;
+    HistoryCommand->HistoryClick();
+    Window.Replacing = false;
     UpdateCommands();
 }
 

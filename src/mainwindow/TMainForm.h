@@ -20,6 +20,7 @@
 #include "model/TSearchStats.h"
 #include "model/TSettingsStore.h"
 #include "adapters/TEventPump.h"
+#include "mainwindow/TReplaceCommand.h"
 #include "replace/TReplaceData.h"
 
 class QAction;
@@ -42,6 +43,10 @@ class TPrintDlg;
 class TReplaceCommand;
 class TReplaceConfirmDlg;
 class TReplaceDlg;
+class TReplaceHistoryCommand;
+class TReplaceHistoryDlg;
+class TReplaceHistorySource;
+class TReplaceJournal;
 class TReplaceWizardDlg;
 class TSaveOpenCommand;
 class TSearchCommand;
@@ -140,6 +145,9 @@ public:
 public slots:
     void StopClick();
     void ReplaceClick();
+    void ReplaceHistoryClick();
+    void SaveReportClick();
+    void PreferencesClick();
     void NewWindowClick();
 
 signals:
@@ -162,6 +170,14 @@ private:
     void FormCreate();
     void CreatePanes(QWidget* central);
     void CreateCommandObjects();
+    void OpenJournal();
+    void ShowJournalTrouble();
+    // Asks where to save `csv`, a replace's changes, and writes it there.
+    void SaveCsv(const std::string& csv);
+    // What a replace or an undo asks of the window.
+    TReplaceCommand::TCallbacks ReportCallbacks();
+    // The Replace History dialog and command, when there is a journal.
+    void CreateHistory();
     // The window's objects for a command (once they all exist).
     TWindowParts Parts();
     // The handler of a menu item (which its toolbar button shares).
@@ -202,6 +218,12 @@ private:
     std::unique_ptr<TFileListCommand> FileListing;
     std::unique_ptr<TPrintCommand> Printing;
     std::unique_ptr<TReplaceCommand> Replacing;
+    // The journal of replace runs, and the same as the history shows it; none when it could not
+    // be opened. What went wrong when it was opened, for the user, empty when nothing did.
+    std::unique_ptr<TReplaceJournal> Journal;
+    std::unique_ptr<TReplaceHistorySource> History;
+    std::string JournalTrouble;
+    std::unique_ptr<TReplaceHistoryCommand> HistoryCommand;
 
     TFileListModel* ListModel = nullptr;
     TFileListView* FileListView = nullptr;
@@ -219,6 +241,7 @@ private:
     TSearchWizardDlg* SearchWizard = nullptr;
     TSearchDlg* SearchDialog = nullptr;
     TReplaceDlg* ReplaceDialog = nullptr;
+    TReplaceHistoryDlg* HistoryDialog = nullptr;
     TAboutBox* About = nullptr;
     TPreferencesDlg* Preferences = nullptr;
     TDirPickDlg* DirPick = nullptr;

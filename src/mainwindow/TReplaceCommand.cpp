@@ -11,7 +11,9 @@
 #include "model/TProgramData.h"
 #include "model/TSearchData.h"
 #include "presentation/THTMLWin.h"
+#include "replace/TReplaceCsv.h"
 #include "replace/TReplaceData.h"
+#include "replace/TReplaceJournal.h"
 
 TReplaceCommand::TReplaceCommand(TContext context, TCallbacks callbacks)
     : Context(context), Callbacks(std::move(callbacks)), Engine(Context.Options, Context.Program, Context.Report)
@@ -80,6 +82,7 @@ void TReplaceCommand::Run()
         return;
     }
 
+    Engine.SetJournal(Context.Journal, Context.Search.SearchString);
     bool ran = true;
     if (Context.Options.Mode == TReplaceData::SelectedFileOnly) {
         ran = Context.Program.SelectedItem != nullptr;
@@ -94,6 +97,14 @@ void TReplaceCommand::Run()
         Callbacks.UpdateCommands();
     if (Callbacks.SetPaneContent)
         Callbacks.SetPaneContent(0);
+    if (Engine.JournalRefused()) {
+        // The journal could not take the run, so no file was touched; the report says why.
+        ShowStatus(QString());
+        if (Callbacks.ShowInfo)
+            Callbacks.ShowInfo(QString::fromLatin1(ErrorCaption), QString::fromLatin1(ErrorTitle),
+                               QString::fromLatin1(JournalRefusedText));
+        return;
+    }
     const TReplaceEngine::TReportLoss& loss = Engine.LostReport();
     if (!ran || loss.FullPath.empty()) {
         ShowStatus(QString::fromLatin1(CompleteText));
@@ -105,4 +116,12 @@ void TReplaceCommand::Run()
         Callbacks.ShowInfo(QString::fromLatin1(ErrorCaption), QString::fromLatin1(ErrorTitle),
                            QString::fromLatin1(loss.Replaced ? ReportLostAfterReplaceText : ReportLostText)
                                .arg(TDialogText::Show(loss.FullPath)));
+}
+
+bool TReplaceCommand::LastRunCsv(std::string& csv) const
+{
+    if (Context.Journal == nullptr || LastRun() == 0)
+        return false;
+    csv = TReplaceCsv::Document(Context.Journal->Files(LastRun()));
+    return true;
 }

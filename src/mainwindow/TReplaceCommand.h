@@ -15,6 +15,7 @@ class TProgramData;
 class TReplaceConfirmDlg;
 class TReplaceData;
 class TReplaceDlg;
+class TReplaceJournal;
 class TReplaceWizardDlg;
 class TSearchData;
 
@@ -35,7 +36,8 @@ class TSearchData;
 // 5. Finishes the report (the document builder loads it into the pane), UpdateCommands,
 //    SetPaneContent(0), ShowStatus("Replace complete."). When the engine ended the run because
 //    the report could not be written (TReplaceEngine::LostReport), ShowStatus("") instead, and
-//    ShowInfo names the file where the run ended.
+//    ShowInfo names the file where the run ended. When the journal could not record the run,
+//    which then changed nothing, ShowStatus("") and ShowInfo says so.
 //
 // The command is offered only when IsAvailable says so. The result list is not changed by a
 // run. While the run goes on the window must keep the result list and the options as they are:
@@ -74,6 +76,8 @@ public:
         TReplaceDlg& ExpertDialog;
         TReplaceWizardDlg& Assistant;
         TReplaceConfirmDlg& ConfirmDialog;
+        // Records every run, so that it can be undone; none: runs are not recorded.
+        TReplaceJournal* Journal = nullptr;
     };
 
     // What belongs to the window.
@@ -108,6 +112,8 @@ public:
     static constexpr const char* ReportLostText =
         "The replace report could not be written in the temporary folder, so the replace has been stopped: %1 "
         "and the files after it have not been changed.";
+    static constexpr const char* JournalRefusedText =
+        "The replace journal could not record the replace, so no file has been changed. The report says why.";
     static constexpr const char* ReportLostAfterReplaceText =
         "The replace report could not be written in the temporary folder, so the replace has been stopped after "
         "the replace in %1, which the report does not show. The files after it have not been changed.";
@@ -122,6 +128,11 @@ public:
     // last search was not an inverted one (its matches are whole lines without the text).
     static bool IsAvailable(const TProgramData& program, const TFileList& files, const TSearchData& search);
     bool IsRunning() const { return Running; }
+    // The journal's number of the last run, 0 when there was none or it was not recorded.
+    int64_t LastRun() const { return Engine.JournalRun(); }
+    // The changes of the last run as comma-separated values (file, line, column, old text,
+    // new text), read back from the journal; false when the last run was not recorded.
+    bool LastRunCsv(std::string& csv) const;
 
 private:
     bool AskForOptions();

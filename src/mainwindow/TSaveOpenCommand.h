@@ -32,11 +32,11 @@ public:
     // The note after a saved set's summary: " (saved <date>)".
     static QString SavedNote(const std::string& savedDate);
 
-private:
     // Writes `content` to `path` in place of the file there, whole or not at all.
     static bool WriteExport(const std::string& path, std::string_view content);
     void SaveResults(const std::string& path);
 
+private:
     TWindowParts Parts;
     TProfile& ParameterFile;
     TViewCommand& Views;

@@ -25,6 +25,9 @@ public:
     virtual QString ChooseFolder(const QString& caption, const QString& start) = 0;
     // Asks for the file to save to; empty when cancelled.
     virtual QString ChooseSaveFile() = 0;
+    // Asks for the file to save the replace report to as comma-separated values; empty when
+    // cancelled.
+    virtual QString ChooseReportFile() = 0;
     // Asks for the parameter file to open; empty when cancelled.
     virtual QString ChooseOpenFile() = 0;
     // Starts a detached process; false when it could not be started. The program and its

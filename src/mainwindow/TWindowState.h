@@ -56,6 +56,10 @@ struct TWindowState {
     bool InvertedSearch = false;
     bool ExpertMode = false;
     bool HorizontalSplit = true;
+    // A replace or the undo of one is changing files.
+    bool Replacing = false;
+    // The last replace of the window was recorded, so its changes can be saved.
+    bool ReplaceRecorded = false;
 
     bool IsIdle() const { return Busy == TBusy::Idle; }
     bool WholeFileShown() const { return Pane == TPaneContent::OneFile && LastFileView == TFileView::WholeFile; }

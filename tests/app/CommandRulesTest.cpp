@@ -85,6 +85,21 @@ private slots:
             << loading << QStringList{"NextMatchButton", "PreviousMatchButton", "NextFileButton", "StopButton"}
             << "StopButton";
 
+        // The history needs no result list, but nothing may run while it undoes a replace; the
+        // report's changes can be saved once a replace was recorded.
+        const QStringList history{"ReplaceHistoryItem", "SaveReportItem", "StopItem"};
+        QTest::newRow("history, idle with nothing found") << Listed(0) << history << "ReplaceHistoryItem";
+        TWindowState recorded = Listed(0);
+        recorded.ReplaceRecorded = true;
+        QTest::newRow("history after a recorded replace") << recorded << history
+                                                          << "ReplaceHistoryItem SaveReportItem";
+        recorded.Busy = TBusy::Searching;
+        QTest::newRow("history while searching") << recorded << history << "StopItem";
+        TWindowState replacing = Listed(2);
+        replacing.Replacing = true;
+        replacing.ReplaceRecorded = true;
+        QTest::newRow("history while replacing") << replacing << history << "";
+
         const QStringList files{"PreviousFileButton", "NextFileButton"};
         TWindowState first = Listed(3);
         first.SelectedRow = 0;

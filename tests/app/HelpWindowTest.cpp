@@ -78,7 +78,7 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::newRow("default page") << "" << "index.htm";
         for (const char* topic : {"html/search-dialog.htm", "html/repl-dialog.htm", "html/config-editor.htm",
-                                  "html/search-syntax.htm", "html/search-assistant.htm"})
+                                  "html/search-syntax.htm", "html/search-assistant.htm", "html/replace-history.htm"})
             QTest::newRow(topic) << topic << topic;
     }
 
@@ -161,7 +161,7 @@ private slots:
         if (ScreenshotFolder().isEmpty())
             QSKIP("QUARNEL_SCREENSHOT_DIR not set");
         for (const char* topic : {"index.htm", "html/search-dialog.htm", "html/search-syntax.htm", "html/repl-dialog.htm",
-                                  "html/config-editor.htm", "html/search-assistant.htm"}) {
+                                  "html/config-editor.htm", "html/search-assistant.htm", "html/replace-history.htm"}) {
             THelpWindow::ShowTopic(HelpFolderBytes(), topic);
             QVERIFY(QTest::qWaitForWindowExposed(THelpWindow::Instance()));
             QString name = QString::fromLatin1(topic);

@@ -636,13 +636,7 @@ private slots:
     void replaceFromTheWindowRewritesEveryListedFile()
     {
         StartAndSearch();
-        TReplaceData& options = Form->ReplaceData();
-        options.ReplaceString = "pin";
-        options.Overwrite = 1;
-        options.Confirmation = 0;
-        options.Mode = 0;
-        options.MakeBackup = false;
-        H.DialogAnswer = QDialog::Accepted;
+        H.OverwriteEveryFile(*Form, "pin");
         Form->Command("ReplaceButton")->trigger();
         QCOMPARE(H.Shown, QStringList{"TReplaceDlg"});
         QCOMPARE(ReadAll(H.TreePath() + "/b.txt"), QByteArray("one pin here\n"));

@@ -11,6 +11,7 @@
 
 #include "dialogs/TPreferencesDlg.h"
 #include "model/TProgramData.h"
+#include "model/TSettingsStore.h"
 #include "platform/THelpWindow.h"
 
 #include "TDialogTestSupport.h"
@@ -105,6 +106,47 @@ private slots:
         QCOMPARE(f.Program.MatchWindow, 3);
         QCOMPARE(f.Program.EditorCommand, std::string("gedit +$l $f"));
         QVERIFY(!f.Program.OMWAS);
+    }
+
+    void historyLimitsAreShownStoredAndKept()
+    {
+        Fixture f;
+        f.Program.ReplaceHistoryRuns = 20;
+        f.Program.ReplaceHistoryMegabytes = 512;
+        f.Show();
+        auto* runs = f.Get<QSpinBox>("HistoryRuns");
+        auto* megabytes = f.Get<QSpinBox>("HistoryMegabytes");
+        QCOMPARE(runs->value(), 20);
+        QCOMPARE(megabytes->value(), 512);
+        // A journal keeps at least one run in at least a megabyte.
+        runs->setValue(0);
+        megabytes->setValue(TProgramData::MaxHistoryMegabytes + 1);
+        QCOMPARE(runs->value(), 1);
+        QCOMPARE(megabytes->value(), TProgramData::MaxHistoryMegabytes);
+
+        runs->setValue(75);
+        f.Get<QPushButton>("CancelBtn")->click();
+        QCOMPARE(f.Program.ReplaceHistoryRuns, 20);
+        f.Show();
+        runs->setValue(75);
+        megabytes->setValue(4096);
+        f.Get<QPushButton>("OKBtn")->click();
+        QCOMPARE(f.Program.ReplaceHistoryRuns, 75);
+        QCOMPARE(f.Program.ReplaceHistoryMegabytes, 4096);
+
+        // They reach the settings file and come back from it.
+        QTemporaryDir folder;
+        const std::string file = (folder.path() + QStringLiteral("/settings.reg")).toStdString();
+        {
+            TSettingsStore store(file);
+            f.Program.SaveSettings(store);
+            QVERIFY(store.Save());
+        }
+        const TSettingsStore reread(file);
+        TProgramData loaded;
+        loaded.LoadSettings(reread);
+        QCOMPARE(loaded.ReplaceHistoryRuns, 75);
+        QCOMPARE(loaded.ReplaceHistoryMegabytes, 4096);
     }
 
     void matchWindowStaysWithinItsRange()

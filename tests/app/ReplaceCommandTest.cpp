@@ -34,6 +34,7 @@
 #include "model/TShellInfo.h"
 #include "presentation/THTMLWin.h"
 #include "replace/TReplaceData.h"
+#include "replace/TReplaceJournal.h"
 
 #include "TDialogTestSupport.h"
 
@@ -111,7 +112,8 @@ public:
     {
         if (!Replacing)
             Replacing = std::make_unique<TReplaceCommand>(
-                TReplaceCommand::TContext{Options, Search, Program, Files, Report, ExpertDialog, Assistant, ConfirmDialog},
+                TReplaceCommand::TContext{Options, Search, Program, Files, Report, ExpertDialog, Assistant, ConfirmDialog,
+                                          Journal},
                 Callbacks);
         return *Replacing;
     }
@@ -149,6 +151,7 @@ public:
     TReplaceConfirmDlg ConfirmDialog;
     TReplaceCommand::TCallbacks Callbacks;
     std::unique_ptr<TReplaceCommand> Replacing;
+    TReplaceJournal* Journal = nullptr;
     std::deque<TReplaceAnswer> Answers;
     QStringList Log;
     int PendingCalls = 0;
@@ -416,6 +419,52 @@ private slots:
         QVERIFY(!window.Log.contains(QStringLiteral("status Replacing in <dir>/files/c.txt")));
         QCOMPARE(window.Read(QStringLiteral("a.txt")), a);
         QCOMPARE(window.Read(QStringLiteral("c.txt")), QByteArray("hit\n"));
+    }
+
+    void everyRunIsJournaledOrNotMadeAtAll_data()
+    {
+        QTest::addColumn<bool>("journalFails");
+        QTest::newRow("recorded") << false;
+        QTest::newRow("the journal cannot take the run") << true;
+    }
+
+    void everyRunIsJournaledOrNotMadeAtAll()
+    {
+        QFETCH(bool, journalFails);
+        Window window;
+        TReplaceJournal journal((window.Dir.path() + QStringLiteral("/journal")).toStdString());
+        QVERIFY(journal.Open());
+        journal.SetWriteFault([journalFails](TReplaceJournal::TWriteStep) { return journalFails; });
+        window.Journal = &journal;
+        window.Write(QStringLiteral("a.txt"), "a hit, \"hit\"\n");
+        window.RunSearch();
+        window.Options.Overwrite = 1;
+        window.Options.ReplaceString = "x,\"y\"";
+        WhenModal(&window.ExpertDialog, [&window] { window.ExpertDialog.OKClick(); });
+        QVERIFY(window.Command().ReplaceClick());
+
+        std::string csv;
+        QCOMPARE(window.Command().LastRunCsv(csv), !journalFails);
+        if (journalFails) {
+            QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("a hit, \"hit\"\n"));
+            QCOMPARE(window.Names(), QStringList({"a.txt"}));
+            QVERIFY(journal.Runs().empty());
+            QCOMPARE(window.Log.mid(window.Log.size() - 2),
+                     QStringList({"status ", "info Replace Error / An error has occured: / The replace journal could "
+                                             "not record the replace, so no file has been changed. The report says "
+                                             "why."}));
+            QVERIFY(window.ReportLines().join(QLatin1Char('\n')).contains(QStringLiteral("journal")));
+            return;
+        }
+        QCOMPARE(window.Read(QStringLiteral("a.txt")), QByteArray("a x,\"y\", \"x,\"y\"\"\n"));
+        QCOMPARE(window.Log.last(), QStringLiteral("status Replace complete."));
+        QCOMPARE(journal.Runs().size(), std::size_t{1});
+        QCOMPARE(window.Command().LastRun(), journal.Runs().front().Run);
+        const std::string path = (window.Dir.path() + QStringLiteral("/files/a.txt")).toStdString();
+        // A comma or a quote inside a text stays inside its field.
+        QCOMPARE(QString::fromStdString(csv),
+                 QString::fromStdString("File,Line,Column,Old text,New text\n\"" + path + "\",1,3,\"hit\",\"x,\"\"y\"\"\"\n\"" +
+                                        path + "\",1,9,\"hit\",\"x,\"\"y\"\"\"\n"));
     }
 
     void isAvailableOnlyForAnIdleWindowWithResultsOfANormalSearch()

@@ -26,6 +26,7 @@
 #include "model/TSearchData.h"
 #include "adapters/TPlatformDates.h"
 #include "presentation/TFileListColumns.h"
+#include "replace/TReplaceData.h"
 
 class TMainFormHarness : public TUserInteraction {
 public:
@@ -51,6 +52,7 @@ public:
     std::function<bool(const std::string& path)> OpenWith;
     std::function<QString(const QString& caption, const QString& start)> ChooseFolderWith;
     std::function<QString()> ChooseSaveFileWith;
+    std::function<QString()> ChooseReportFileWith;
     std::function<QString()> ChooseOpenFileWith;
 
     int ShowModal(QDialog& dialog) override
@@ -73,6 +75,7 @@ public:
         return ChooseFolderWith ? ChooseFolderWith(caption, start) : QString();
     }
     QString ChooseSaveFile() override { return ChooseSaveFileWith ? ChooseSaveFileWith() : QString(); }
+    QString ChooseReportFile() override { return ChooseReportFileWith ? ChooseReportFileWith() : QString(); }
     QString ChooseOpenFile() override { return ChooseOpenFileWith ? ChooseOpenFileWith() : QString(); }
     bool StartProcess(const std::string& program, const std::vector<std::string>& arguments) override
     {
@@ -98,6 +101,8 @@ public:
         Config = std::make_unique<QTemporaryDir>();
         Tree = std::make_unique<QTemporaryDir>();
         qputenv("XDG_CONFIG_HOME", Config->path().toLocal8Bit());
+        // The replace journal of each test is its own.
+        qputenv("XDG_DATA_HOME", (Config->path() + QStringLiteral("/data")).toLocal8Bit());
         Shown.clear();
         Questions.clear();
         Started.clear();
@@ -111,6 +116,7 @@ public:
         OpenWith = nullptr;
         ChooseFolderWith = nullptr;
         ChooseSaveFileWith = nullptr;
+        ChooseReportFileWith = nullptr;
         ChooseOpenFileWith = nullptr;
         TPlatformDates::InstallProgramDateFormat(QLocale(QStringLiteral("en_GB")));
         return Config->isValid() && Tree->isValid();
@@ -203,6 +209,19 @@ public:
         data.RecurseSubdirs = recurse;
         data.CountFilesFirst = false;
         form.Searches().Start();
+    }
+
+    // Replace options for a run over every file that overwrites them with `with`, asks nothing
+    // and keeps no backup; the replace dialog then answers OK.
+    void OverwriteEveryFile(TMainForm& form, const std::string& with)
+    {
+        TReplaceData& options = form.ReplaceData();
+        options.ReplaceString = with;
+        options.Overwrite = 1;
+        options.Confirmation = 0;
+        options.Mode = 0;
+        options.MakeBackup = false;
+        DialogAnswer = QDialog::Accepted;
     }
 
     static QStringList RowNames(TMainForm& form)
