@@ -143,6 +143,8 @@ std::string SwitchValue(const std::string& argument)
 
 void TSearchData::SaveToProfile(TProfile& profile) const
 {
+    // One rewrite of the file for all keys, not one synchronised rewrite for each.
+    const TProfile::TWriteBatch batch(profile);
     profile.Section = GeneralSection;
     for (const StoredField& stored : StoredFields) {
         profile.Entry = std::string(stored.Key);
