@@ -27,7 +27,6 @@ class QProgressBar;
 class QSplitter;
 class QTimer;
 class TAboutBox;
-class TDirPickDlg;
 class TFileListModel;
 class TFileListView;
 class THTMLViewer;
@@ -221,7 +220,6 @@ private:
     TReplaceDlg* ReplaceDialog = nullptr;
     TAboutBox* About = nullptr;
     TPreferencesDlg* Preferences = nullptr;
-    TDirPickDlg* DirPick = nullptr;
     TPrintDlg* PrintDialog = nullptr;
     TInfoDlg* Info = nullptr;
 
