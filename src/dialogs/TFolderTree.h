@@ -26,9 +26,13 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    QFileSystemModel* Folders;
+    void EnsureModel();
+
+    // Made when the tree is first shown or given a path.
+    QFileSystemModel* Folders = nullptr;
     // Set by SetPath, cleared when the user scrolls, clicks or types in the tree.
     bool KeepCurrentInView = false;
 };

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "engine/TDirectoryLister.h"
+#include "engine/TFileFilter.h"
 #include "engine/TFileSearcher.h"
 #include "engine/TRecordSink.h"
 #include "engine/TRep.h"
@@ -100,6 +101,7 @@ bool TSearchEngine::CountFiles()
     SearchPass = false;
     CountedSteps.clear();
     CountedReady = false;
+    CountByName = !Data.SkipTextFiles && !Data.SkipBinaryFiles && Data.SizeFilterMode == 0 && Data.DateFilterMode == 0;
     Run();
     // Only a whole walk can stand for the next search's walk.
     CountedReady = !StopRequested && !Data.SearchAgain;
@@ -231,6 +233,14 @@ void TSearchEngine::SearchCounted()
             VisitedFolders.clear();
             SearchZip(*step.Record);
             break;
+        case TWalkStep::TKind::Name: {
+            InZip = false;
+            auto job = std::make_unique<TFileJob>();
+            job->Folder = std::move(step.Folder);
+            job->Name = std::move(step.Name);
+            Submit(std::move(job));
+            break;
+        }
         case TWalkStep::TKind::File: {
             InZip = false;
             auto job = std::make_unique<TFileJob>();
@@ -256,7 +266,7 @@ void TSearchEngine::SearchFolder(const std::string& folder)
         !TDirectoryLister::List(WorkingFolder, probe)) {
         ReportAll();
         if (!SearchPass)
-            CountedSteps.push_back({TWalkStep::TKind::FolderError, nullptr, folder});
+            CountedSteps.push_back({TWalkStep::TKind::FolderError, nullptr, folder, {}});
         ReportError("Unable to search in folder " + folder);
         return;
     }
@@ -341,7 +351,7 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
             auto record = std::make_unique<TFileData>(WorkingFolder, entry.Name, Shell);
             SearchZip(*record);
             if (!SearchPass)
-                CountedSteps.push_back({TWalkStep::TKind::Archive, std::move(record), {}});
+                CountedSteps.push_back({TWalkStep::TKind::Archive, std::move(record), {}, {}});
             CurrentFolder = WorkingFolder;
             continue;
         }
@@ -352,6 +362,10 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
 
 void TSearchEngine::HandleFile(const std::string& name, Pass pass)
 {
+    if (!SearchPass && CountByName && pass != Pass::Members) {
+        ListFileName(name);
+        return;
+    }
     auto job = std::make_unique<TFileJob>();
     job->Folder = WorkingFolder;
     job->Name = name;
@@ -362,6 +376,21 @@ void TSearchEngine::HandleFile(const std::string& name, Pass pass)
             job->MemberName = stored->second;
     }
     Submit(std::move(job));
+}
+
+void TSearchEngine::ListFileName(const std::string& name)
+{
+    // Only a rule of the name can skip the file here (a ZIP while ZIPs' contents are searched);
+    // the search pass opens it and gives the note.
+    TNullShellInfo noShell;
+    const TFileData record(WorkingFolder, name, noShell, TFileData::TNamesOnly{});
+    if (TFileFilter(Data, Today).SkipReason(record) != nullptr) {
+        ++Skipped;
+        ReportProgress();
+    } else {
+        ++Stats.CountedFiles;
+    }
+    CountedSteps.push_back({TWalkStep::TKind::Name, nullptr, WorkingFolder, name});
 }
 
 void TSearchEngine::RunJob(TFileJob& job, TFileSearcher& searcher, const std::function<void()>& pending) const
@@ -466,7 +495,7 @@ void TSearchEngine::Report(TFileJob& job)
         }
         if (!SearchPass) {
             if (!job.InZip)
-                CountedSteps.push_back({TWalkStep::TKind::File, std::move(job.Record), {}});
+                CountedSteps.push_back({TWalkStep::TKind::File, std::move(job.Record), {}, {}});
             return;
         }
         if (job.SkipReason)

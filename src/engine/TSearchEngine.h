@@ -82,9 +82,11 @@ private:
     // One step of a walk as the counting pass keeps it for the search pass: a file, an archive
     // whose members are searched, or a root folder that could not be read.
     struct TWalkStep {
-        enum class TKind : uint8_t { File, Archive, FolderError } Kind = TKind::File;
+        // Name: a file the count listed by its name alone, searched as the walk finds one.
+        enum class TKind : uint8_t { File, Name, Archive, FolderError } Kind = TKind::File;
         std::unique_ptr<TFileData> Record; // File, Archive
-        std::string Folder;                // FolderError: the root as given
+        std::string Folder;                // FolderError: the root as given; Name: its folder
+        std::string Name;                  // Name
     };
 
     void Run();
@@ -98,6 +100,8 @@ private:
     bool EntersFolder(const TDirEntry& entry, const std::string& path);
     void ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass);
     void HandleFile(const std::string& name, Pass pass);
+    // The counting pass's part for a file it need not open: counts (or skips) it by its name.
+    void ListFileName(const std::string& name);
     void SearchZip(const TFileData& archive);
     bool EnsureZipFolder();
     void ClearZipFolder();
@@ -141,6 +145,9 @@ private:
     // What the last complete counting pass walked, and what it walked.
     std::vector<TWalkStep> CountedSteps;
     bool CountedReady = false;
+    // Whether the counting pass lists files by name: no filter of the run needs a file's size,
+    // date or content, so opening the file would change nothing the count shows.
+    bool CountByName = false;
     std::string CountedBase;
     std::vector<std::string> CountedFolders, CountedSpecs;
     bool CountedRecurse = false, CountedZips = false, CountedSkipUnderscore = false;

@@ -17,7 +17,6 @@
 
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TDialogText.h"
-#include "dialogs/TDirPickDlg.h"
 #include "dialogs/TInfoDlg.h"
 #include "dialogs/TInfoMessage.h"
 #include "dialogs/TPreferencesDlg.h"
@@ -214,7 +213,6 @@ void TMainForm::CreateCommandObjects()
     ReplaceDialog = new TReplaceDlg(Replace, Search, Program, this);
     About = new TAboutBox(this);
     Preferences = new TPreferencesDlg(Program, this);
-    DirPick = new TDirPickDlg(this);
     PrintDialog = new TPrintDlg(this);
     Info = new TInfoDlg(this);
     // The criteria dialogs' messages go through the program's one message dialog.

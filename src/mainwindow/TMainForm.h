@@ -28,7 +28,6 @@ class QProgressBar;
 class QSplitter;
 class QTimer;
 class TAboutBox;
-class TDirPickDlg;
 class TFileListModel;
 class TFileListView;
 class THTMLViewer;
@@ -244,7 +243,6 @@ private:
     TReplaceHistoryDlg* HistoryDialog = nullptr;
     TAboutBox* About = nullptr;
     TPreferencesDlg* Preferences = nullptr;
-    TDirPickDlg* DirPick = nullptr;
     TPrintDlg* PrintDialog = nullptr;
     TInfoDlg* Info = nullptr;
 

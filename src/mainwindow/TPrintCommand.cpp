@@ -21,12 +21,18 @@ TPrintCommand::TPrintCommand(QWidget* parent, TPrintDlg& dialog, const TFileList
       Files(files),
       Viewer(viewer),
       Summary(std::move(summary)),
-      ShowError(std::move(showError)),
-      ThePrinter(std::make_unique<QPrinter>(QPrinter::HighResolution))
+      ShowError(std::move(showError))
 {
 }
 
 TPrintCommand::~TPrintCommand() = default;
+
+QPrinter& TPrintCommand::Printer()
+{
+    if (!ThePrinter)
+        ThePrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *ThePrinter;
+}
 
 void TPrintCommand::PrintClick()
 {
@@ -36,7 +42,7 @@ void TPrintCommand::PrintClick()
     const TPrintDlg::TChoice choice = Dialog.Choice();
 
     // Each print covers the whole of what was chosen; the pane's printing sets its own range.
-    QPrinter& printer = *ThePrinter;
+    QPrinter& printer = Printer();
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
     if (!PreparePrinter || !PreparePrinter(printer, Parent))
@@ -53,7 +59,7 @@ void TPrintCommand::PrintClick()
 void TPrintCommand::PrintSetupClick()
 {
     if (PageSetup)
-        PageSetup(*ThePrinter, Parent);
+        PageSetup(Printer(), Parent);
 }
 
 bool TPrintCommand::PrintFileList(QPrinter& printer) const

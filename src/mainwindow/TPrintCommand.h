@@ -66,7 +66,8 @@ public:
 
     void SetPreparePrinter(TPreparePrinter prepare) { PreparePrinter = std::move(prepare); }
     void SetPageSetup(TPageSetup pageSetup) { PageSetup = std::move(pageSetup); }
-    QPrinter& Printer() { return *ThePrinter; }
+    // The command's printer, made on first use: making one loads the print system.
+    QPrinter& Printer();
 
     static QString ErrorText() { return QStringLiteral("Error Printing text."); }
     // "Courier New", or a font with the same metrics where it is not installed.

@@ -104,6 +104,75 @@ struct TProfileSnapshot {
     }
 };
 
+// The writes of a TWriteBatch: the file as read for its rewrite and the content with the writes
+// so far, replaced in one go by Flush.
+struct TProfilePendingWrite {
+    bool Loaded = false;
+    bool Writable = false;
+    std::string FileName;
+    TAtomicFile::TRewrite File;
+    mode_t Mode = 0;
+    bool PrivateFile = false;
+    std::string Content;
+
+    bool Write(const std::string& fileName, const std::string& section, const std::string& key, const std::string& text)
+    {
+        if (!Loaded || fileName != FileName) {
+            Flush();
+            Load(fileName);
+        }
+        if (!Writable)
+            return false;
+        Content = TIniText::Write(Content, section, key, text);
+        return true;
+    }
+
+    // The value as the file will hold it, or nothing when this batch holds no copy of the file.
+    std::optional<std::optional<std::string>> Find(const std::string& fileName, const std::string& section,
+                                                   const std::string& key) const
+    {
+        if (!Loaded || !Writable || fileName != FileName)
+            return std::nullopt;
+        return TIniText::Read(Content, section, key);
+    }
+
+    void Flush()
+    {
+        if (!Loaded)
+            return;
+        Loaded = false;
+        if (!Writable || (File.Existed && Content == File.Content && File.Info.st_mode == Mode))
+            return;
+        TAtomicFile::Replace(File, Content, PrivateFile ? PrivateReplaceOptions : ReplaceOptions);
+    }
+
+private:
+    void Load(const std::string& fileName)
+    {
+        FileName = fileName;
+        Loaded = true;
+        File = {};
+        Writable = TAtomicFile::ReadForRewrite(fileName, MaxFileSize, File);
+        if (!Writable)
+            return;
+        Mode = File.Info.st_mode;
+        PrivateFile = TConfigFolder::Narrow(File);
+        Content = File.Content;
+    }
+};
+
+TProfile::TWriteBatch::TWriteBatch(const TProfile& profile)
+    : Profile(profile), Previous(profile.WriteBatch), Pending(std::make_shared<TProfilePendingWrite>())
+{
+    Profile.WriteBatch = Pending;
+}
+
+TProfile::TWriteBatch::~TWriteBatch()
+{
+    Pending->Flush();
+    Profile.WriteBatch = Previous;
+}
+
 TProfile::TReadBatch::TReadBatch(const TProfile& profile)
     : Profile(profile), Previous(profile.Batch), Snapshot(std::make_shared<TProfileSnapshot>())
 {
@@ -120,7 +189,10 @@ std::string TProfile::Text() const
     if (FileName.empty() || Section.empty() || Entry.empty())
         return {};
     std::optional<std::string> value;
-    if (const std::shared_ptr<TProfileSnapshot> snapshot = Batch.lock()) {
+    const std::shared_ptr<TProfilePendingWrite> pending = WriteBatch.lock();
+    if (const auto written = pending ? pending->Find(FileName, Section, Entry) : std::nullopt) {
+        value = *written;
+    } else if (const std::shared_ptr<TProfileSnapshot> snapshot = Batch.lock()) {
         value = snapshot->Find(FileName, Section, Entry);
     } else if (const std::optional<std::string> content = ReadContent(FileName)) {
         value = TIniText::Read(*content, Section, Entry);
@@ -141,6 +213,8 @@ bool TProfile::SetText(const std::string& text) const
     // it would add lines of its own to the file.
     if (!TIniText::IsWritableSection(Section) || !TIniText::IsWritableKey(Entry))
         return false;
+    if (const std::shared_ptr<TProfilePendingWrite> pending = WriteBatch.lock())
+        return pending->Write(FileName, Section, Entry, text);
 
     // A linked parameter file stays linked: the write replaces the file the link names.
     TAtomicFile::TRewrite file;

@@ -6,10 +6,11 @@
 #include <string>
 
 struct TProfileSnapshot;
+struct TProfilePendingWrite;
 
 // One entry of an INI-format parameter file. Every read or write of Text, State or Value is one
 // independent access to the file: nothing is kept open or cached between accesses, except
-// while a TReadBatch for the profile lives.
+// while a TReadBatch or a TWriteBatch for the profile lives.
 class TProfile {
 public:
     // Many reads with one reading of the file, for loading a whole parameter file: while the
@@ -27,6 +28,25 @@ public:
         const TProfile& Profile;
         std::weak_ptr<TProfileSnapshot> Previous;
         std::shared_ptr<TProfileSnapshot> Snapshot;
+    };
+
+    // Many writes with one rewrite of the file, for saving a whole parameter file: while the
+    // batch lives, the profile's writes (and those of its copies) change a copy of the file read
+    // once, and its reads see them; the file is replaced once, atomically, when the batch ends
+    // (or when FileName changes between writes). A new file costs one synchronised rewrite
+    // instead of one for each key, and a reader never sees half of the keys written.
+    class TWriteBatch {
+    public:
+        explicit TWriteBatch(const TProfile& profile);
+        // Writes what changed; a failure is not reported, as for single writes.
+        ~TWriteBatch();
+        TWriteBatch(const TWriteBatch&) = delete;
+        TWriteBatch& operator=(const TWriteBatch&) = delete;
+
+    private:
+        const TProfile& Profile;
+        std::weak_ptr<TProfilePendingWrite> Previous;
+        std::shared_ptr<TProfilePendingWrite> Pending;
     };
 
     std::string FileName = "WIN.INI";
@@ -50,4 +70,5 @@ public:
 
 private:
     mutable std::weak_ptr<TProfileSnapshot> Batch;
+    mutable std::weak_ptr<TProfilePendingWrite> WriteBatch;
 };

@@ -163,6 +163,8 @@ std::string StoredTextOf(const TSearchData& data, const FieldRef& field)
 
 void TSearchData::SaveToProfile(TProfile& profile) const
 {
+    // One rewrite of the file for all keys, not one synchronised rewrite for each.
+    const TProfile::TWriteBatch batch(profile);
     profile.Section = GeneralSection;
     for (const StoredField& stored : StoredFields) {
         profile.Entry = std::string(stored.Key);

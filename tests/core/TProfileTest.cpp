@@ -120,6 +120,54 @@ TEST_F(TProfileTest, AReadBatchReadsTheFileOnceUntilAWrite)
     EXPECT_EQ(profile.Text(), "after");
 }
 
+TEST_F(TProfileTest, AWriteBatchRewritesTheFileOnceWithEveryWrite)
+{
+    const std::string path = Dir.WriteFile("w.ini", "[S]\na=1\nb=2\n");
+    TProfile profile = ProfileFor(path, "S", "a", "d");
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        const TProfile::TWriteBatch batch(profile);
+        ASSERT_TRUE(profile.SetText("one"));
+        profile.Entry = "c";
+        ASSERT_TRUE(profile.SetText("3"));
+        // The batch's reads see its writes; the file is untouched until the batch ends.
+        EXPECT_EQ(profile.Text(), "3");
+        const TProfile copy = profile;
+        EXPECT_EQ(copy.Text(), "3");
+        EXPECT_EQ(Dir.ReadFile("w.ini"), "[S]\na=1\nb=2\n");
+
+        // Naming another file writes what the first one got before the other is read.
+        profile.FileName = Dir.WriteFile("other.ini", "[T]\n");
+        profile.Section = "T";
+        ASSERT_TRUE(profile.SetText("x"));
+        EXPECT_EQ(Dir.ReadFile("w.ini"), "[S]\na=one\nb=2\nc=3\n");
+        profile.FileName = path;
+        profile.Section = "S";
+        profile.Entry = "b";
+        ASSERT_TRUE(profile.SetText("two"));
+    }
+    EXPECT_EQ(Dir.ReadFile("w.ini"), "[S]\na=one\nb=two\nc=3\n");
+    EXPECT_EQ(Dir.ReadFile("other.ini"), "[T]\nc=x\n");
+    EXPECT_TRUE(OtherFiles("w.ini") == std::vector<std::string>{"other.ini"});
+
+    // Writes that change nothing leave the file as it is, not even replaced.
+    struct stat written {};
+    ASSERT_EQ(::stat(path.c_str(), &written), 0);
+    {
+        const TProfile::TWriteBatch batch(profile);
+        ASSERT_TRUE(profile.SetText("two"));
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, written.st_ino);
+    EXPECT_NE(written.st_ino, before.st_ino) << "the batch replaced the file as a single write does";
+
+    // Without a batch every write is its own access again.
+    ASSERT_TRUE(profile.SetText("now"));
+    EXPECT_EQ(Dir.ReadFile("w.ini"), "[S]\na=one\nb=now\nc=3\n");
+}
+
 TEST_F(TProfileTest, EmptyNamesReadEmptyAndMissingFilesReadTheDefault)
 {
     const std::string path = Dir.WriteFile("p.ini", "[S]\nKey=1\n");

@@ -573,6 +573,31 @@ TEST(TSearchEngine, ManyThreadsReportExactlyWhatOneThreadReports)
     }
 }
 
+TEST(TSearchEngine, ACountByNameReportsWhatACountThatOpensTheFilesReports)
+{
+    // Without a filter that needs a file's size, date or content the count lists names only;
+    // a size filter that every file passes makes it open each file instead. Both must give the
+    // same count, the same ZIP skips and the same search after them.
+    TestDir dir;
+    WriteMixedTree(dir);
+    dir.WriteFile("f4/empty.txt", "");
+    EngineRun run(dir);
+    run.Data.Folders = {dir.Path(), dir.PathOf("missing")};
+    run.Data.FileSpecs = {"*.*"};
+    run.Data.ShowLog = true;
+    run.Data.SearchZIPs = true;
+    for (const unsigned threads : {1u, 4u}) {
+        run.Engine.SetThreads(threads);
+        run.Data.SizeFilterMode = 0;
+        const std::string byName = RecordedRun(run.Engine, run, true);
+        run.Data.SizeFilterMode = 1;
+        run.Data.GreaterThanSize = -1;
+        EXPECT_EQ(RecordedRun(run.Engine, run, true), byName) << threads << " threads";
+        EXPECT_NE(byName.find("pack.zip, File is a ZIP"), std::string::npos) << byName;
+        EXPECT_EQ(byName.find("counted 0\n"), std::string::npos) << byName;
+    }
+}
+
 TEST(TSearchEngine, TheSearchAfterACountSearchesTheFilesCountedAsTheyAreThen)
 {
     TestDir dir;
