@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "ConsoleRun.h"
 #include "TestDir.h"
 #include "cli/TConsoleSearch.h"
 
@@ -14,11 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int Exit;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = ConsoleOutcome;
 
 // The console run in a folder of its own, with the journal and the settings in it too.
 class ConsoleReplace : public ::testing::Test {
@@ -33,16 +30,8 @@ protected:
 
     Outcome Run(std::vector<std::string> args)
     {
-        std::ostringstream out, err;
-        args.insert(args.begin(), "quarnel");
-        const int exit = TConsoleSearch(out, err).Run(args, Dir.Path());
-        return {exit, Shown(out.str()), Shown(err.str())};
-    }
-    std::string Shown(std::string text) const
-    {
-        for (std::size_t at; (at = text.find(Dir.Path())) != std::string::npos;)
-            text.replace(at, Dir.Path().size(), "<dir>");
-        return text;
+        Outcome outcome = RunConsole(Dir.Path(), std::move(args));
+        return {outcome.Exit, WithoutFolder(outcome.Out, Dir.Path()), WithoutFolder(outcome.Err, Dir.Path())};
     }
     std::string Read(const std::string& name) const { return Dir.ReadFile("files/" + name); }
 

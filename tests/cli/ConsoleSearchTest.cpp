@@ -3,26 +3,20 @@
 
 #include <sstream>
 
+#include "ConsoleRun.h"
 #include "TestDir.h"
 #include "cli/TConsoleSearch.h"
 
 namespace {
 
-struct Outcome {
-    int Exit;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = ConsoleOutcome;
 
+// The run in `dir`, with the folder's path in standard output written as "<dir>".
 Outcome RunConsole(const TestDir& dir, std::vector<std::string> args)
 {
-    std::ostringstream out, err;
-    args.insert(args.begin(), "quarnel");
-    const int exit = TConsoleSearch(out, err).Run(args, dir.Path());
-    std::string text = out.str();
-    for (std::size_t at; (at = text.find(dir.Path())) != std::string::npos;)
-        text.replace(at, dir.Path().size(), "<dir>");
-    return {exit, text, err.str()};
+    Outcome outcome = ::RunConsole(dir.Path(), std::move(args));
+    outcome.Out = WithoutFolder(outcome.Out, dir.Path());
+    return outcome;
 }
 
 class ConsoleSearch : public ::testing::Test {

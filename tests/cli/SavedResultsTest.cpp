@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "ConsoleRun.h"
 #include "TestDir.h"
 #include "cli/TConsoleSearch.h"
 #include "engine/TSearchEngine.h"
@@ -10,18 +11,11 @@
 
 namespace {
 
-struct Outcome {
-    int Exit;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = ConsoleOutcome;
 
 Outcome RunConsole(const TestDir& dir, std::vector<std::string> args)
 {
-    std::ostringstream out, err;
-    args.insert(args.begin(), "quarnel");
-    const int exit = TConsoleSearch(out, err).Run(args, dir.Path());
-    return {exit, out.str(), err.str()};
+    return ::RunConsole(dir.Path(), std::move(args));
 }
 
 class SavedResults : public ::testing::Test {
