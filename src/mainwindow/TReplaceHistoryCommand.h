@@ -46,7 +46,7 @@ public:
     // %1: the number of files left alone.
     static constexpr const char* LeftAloneText = "Undo complete; %1 files were left alone (see the report).";
     static constexpr const char* ErrorCaption = "Undo Error";
-    static constexpr const char* ErrorTitle = "An error has occured:";
+    static constexpr const char* ErrorTitle = TReplaceCommand::ErrorTitle;
     static constexpr const char* NoReportText =
         "The undo report could not be created in the temporary folder, so no file has been restored.";
 
