@@ -246,11 +246,11 @@ TLineScanner::Step TLineScanner::SkipToCandidate(TOpenFile& reader, std::string_
 {
     std::size_t at = 0;
     if (!FindCandidate(lines, at) || at >= lines.size()) {
-        reader.SkipLinesBefore(lines.data() + lines.size());
+        reader.PassLinesBefore(lines.data() + lines.size());
         scan.Sink.Pending();
         return Step::NextBuffer;
     }
-    reader.SkipLinesBefore(lines.data() + LineStartOf(lines, at));
+    reader.PassLinesBefore(lines.data() + LineStartOf(lines, at));
     return Step::ReadLine;
 }
 
@@ -275,8 +275,8 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         }
         if (at == TLiteralFinder::npos) {
             // No line left here holds a hit.
-            const int skipped = reader.SkipLinesBefore(data + size);
-            if (skipped > 0)
+            const bool skipped = reader.PassLinesBefore(data + size);
+            if (skipped)
                 scan.Sink.Pending();
             return Step::NextBuffer;
         }
@@ -285,14 +285,14 @@ TLineScanner::Step TLineScanner::ScanLinesWithLiterals(TOpenFile& reader, std::s
         const auto lineEnd =
             static_cast<std::size_t>(static_cast<const char*>(std::memchr(data + at, '\n', size - at)) - data);
         const std::size_t textEnd = lineEnd > lineStart && data[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
-        reader.SkipLinesBefore(data + lineStart);
+        reader.PassLinesBefore(data + lineStart);
         if (textEnd - lineStart > reader.PieceLimit())
             return Step::ReadLine; // it comes in pieces
         const std::string_view text = lines.substr(lineStart, textEnd - lineStart);
         const int64_t lineNumber = reader.LineNumber() + 1;
         ScanLine(text, lineNumber, scan.Hits);
         const bool goOn = Push(scan, text, lineNumber, 0);
-        reader.SkipLinesBefore(data + lineEnd + 1);
+        reader.PassLinesBefore(data + lineEnd + 1);
         if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
         scan.Sink.Pending();
@@ -306,13 +306,13 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
     const char* data = lines.data();
     constexpr std::size_t None = std::string_view::npos;
     auto skipRest = [&] {
-        const int skipped = reader.SkipLinesBefore(data + size);
-        if (skipped > 0)
+        const bool skipped = reader.PassLinesBefore(data + size);
+        if (skipped)
             scan.Sink.Pending();
         return Step::NextBuffer;
     };
     auto plainLine = [&](std::size_t lineStart) {
-        reader.SkipLinesBefore(data + lineStart);
+        reader.PassLinesBefore(data + lineStart);
         return Step::ReadLine;
     };
 
@@ -385,7 +385,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
         const std::size_t textEnd = lineEnd > lineStart && data[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
         if (nextInnerCr(lineStart) < lineEnd || textEnd - lineStart > reader.PieceLimit())
             return plainLine(lineStart); // a lone CR, or a line that comes in pieces
-        reader.SkipLinesBefore(data + lineStart);
+        reader.PassLinesBefore(data + lineStart);
 
         const int64_t lineNumber = reader.LineNumber() + 1;
         const auto lineLength = static_cast<int32_t>(textEnd - lineStart);
@@ -419,7 +419,7 @@ TLineScanner::Step TLineScanner::ScanLinesWithPattern(TOpenFile& reader, std::st
         if (found && start <= lineEnd)
             found = false;
         const bool goOn = Push(scan, lines.substr(lineStart, textEnd - lineStart), lineNumber, 0);
-        reader.SkipLinesBefore(data + lineEnd + 1);
+        reader.PassLinesBefore(data + lineEnd + 1);
         if (!goOn || (StopAfterFirstMatch && scan.Count > 0))
             return Step::Stop;
         scan.Sink.Pending();

@@ -13,7 +13,10 @@
 #include <new>
 
 
-#if defined(__SSE2__)
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define QUARNEL_X86 1
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -56,7 +59,7 @@ uint64_t LineFeedBits(const char* p)
 #endif
 }
 
-std::size_t CountLineFeeds(const char* p, std::size_t size)
+std::size_t CountLineFeedsSse2(const char* p, std::size_t size)
 {
     std::size_t count = 0;
 #if defined(__SSE2__)
@@ -76,6 +79,46 @@ std::size_t CountLineFeeds(const char* p, std::size_t size)
     for (std::size_t i = 0; i < size; ++i)
         count += p[i] == '\n';
     return count;
+}
+
+#ifdef QUARNEL_X86
+// As CountLineFeedsSse2, 64 bytes a round in two counters: a big file is numbered as fast as
+// it is read.
+__attribute__((target("avx2"))) std::size_t CountLineFeedsAvx2(const char* p, std::size_t size)
+{
+    std::size_t count = 0;
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i zero = _mm256_setzero_si256();
+    while (size >= 64) {
+        const std::size_t rounds = std::min<std::size_t>(size / 64, 255);
+        __m256i low = zero;
+        __m256i high = zero;
+        for (std::size_t i = 0; i < rounds; ++i, p += 64) {
+            low = _mm256_sub_epi8(low, _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), lf));
+            high = _mm256_sub_epi8(high,
+                                   _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), lf));
+        }
+        const __m256i sums = _mm256_add_epi64(_mm256_sad_epu8(low, zero), _mm256_sad_epu8(high, zero));
+        count += static_cast<std::size_t>(_mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
+                                          _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+        size -= rounds * 64;
+    }
+    return count + CountLineFeedsSse2(p, size);
+}
+
+const bool HaveAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
+std::size_t CountLineFeeds(const char* p, std::size_t size)
+{
+#ifdef QUARNEL_X86
+    if (HaveAvx2)
+        return CountLineFeedsAvx2(p, size);
+#endif
+    return CountLineFeedsSse2(p, size);
 }
 
 bool Within(const char* p, const char* first, const char* last)
@@ -105,6 +148,8 @@ TOpenFile::TLineShape TOpenFile::LineShape()
 
 void TOpenFile::CountLine(bool cut)
 {
+    if (Uncounted)
+        CountPassedLines();
     if (Continues) {
         ++Piece;
     } else {
@@ -142,6 +187,7 @@ void TOpenFile::Reset()
     Begin = 0;
     End = 0;
     MaskValid = false;
+    Uncounted = false;
     PieceSize = Shape.PieceSize;
     Line = Shape.FirstLine - 1;
     Piece = 0;
@@ -273,6 +319,9 @@ bool TOpenFile::FillBuffer()
         return false;
     }
     MaskValid = false;
+    // The passed lines are counted while their bytes are still buffered.
+    if (Uncounted)
+        CountPassedLines();
     if (Begin == End) {
         Begin = End = 0;
     } else if (Begin > 0) {
@@ -516,8 +565,41 @@ std::string_view TOpenFile::BufferedText()
     return std::string_view(Buffer.data() + Begin, End - Begin);
 }
 
+void TOpenFile::CountPassedLines() const
+{
+    Line += static_cast<int64_t>(CountLineFeeds(Buffer.data() + UncountedFrom, UncountedTo - UncountedFrom)) + 1;
+    Uncounted = false;
+}
+
+bool TOpenFile::PassLinesBefore(const char* lineStart)
+{
+    if (!Opened || Writing || !TextMode || Continues)
+        return false;
+    const char* start = Buffer.data() + Begin;
+    if (!lineStart || !Within(lineStart, start, Buffer.data() + End))
+        return false;
+    const void* last = memrchr(start, '\n', static_cast<std::size_t>(lineStart - start));
+    if (!last)
+        return false;
+    const char* lastLf = static_cast<const char*>(last);
+    // Lines passed one run after another are counted together, when a number is needed.
+    if (Uncounted && UncountedTo + 1 != Begin)
+        CountPassedLines();
+    if (!Uncounted)
+        UncountedFrom = Begin;
+    UncountedTo = static_cast<std::size_t>(lastLf - Buffer.data());
+    Uncounted = true;
+    LastEnd = lastLf > start && lastLf[-1] == '\r' ? LineEnd::CRLF : LineEnd::LF;
+    Begin = UncountedTo + 1;
+    MaskValid = false;
+    Piece = 0;
+    return true;
+}
+
 int TOpenFile::SkipLinesBefore(const char* lineStart)
 {
+    if (Uncounted)
+        CountPassedLines();
     if (!Opened || Writing || !TextMode || Continues)
         return 0;
     const char* start = Buffer.data() + Begin;

@@ -81,10 +81,15 @@ public:
     // The number of the line read last (the first line's number less one before any): the
     // pieces of a line share it, and SkipLinesBefore counts the lines it passes over. In block
     // mode every block is a line.
-    int64_t LineNumber() const { return Line; }
+    int64_t LineNumber() const
+    {
+        if (Uncounted)
+            CountPassedLines();
+        return Line;
+    }
     // 0 for a whole line and for the first piece of a long one; 1, 2 ... for the pieces after.
     uint32_t LinePiece() const { return Piece; }
-    TLinePlace Place() const { return {Line, Piece}; }
+    TLinePlace Place() const { return {LineNumber(), Piece}; }
     // The longest piece this reader gives: a line of BufferedText() that is longer comes in
     // pieces from ReadLine.
     std::size_t PieceLimit() const { return PieceSize; }
@@ -97,6 +102,10 @@ public:
     // Skips the whole lines that start before `lineStart`, a pointer into BufferedText() that is
     // the start of a line (or its end). Returns how many lines were skipped.
     int SkipLinesBefore(const char* lineStart);
+    // As SkipLinesBefore, but the lines passed are counted only when a line number is next
+    // needed: a file whose last hit is early, or that has none, is not counted to its end.
+    // True when any line was passed.
+    bool PassLinesBefore(const char* lineStart);
 
     // Writes `text` and a line feed.
     bool WriteLine(std::string_view text);
@@ -119,6 +128,8 @@ private:
     void Reset();
     // Numbers the line about to be returned; `cut` tells that the rest of it follows.
     void CountLine(bool cut);
+    // Adds the lines PassLinesBefore passed to the line number.
+    void CountPassedLines() const;
     int ReturnPiece(std::string_view& line, std::size_t length);
 
     int Fd = -1;
@@ -135,7 +146,12 @@ private:
     const std::atomic<bool>* StopFlag = nullptr;
     LineEnd LastEnd = LineEnd::None;
     std::size_t PieceSize = MaxLinePiece;
-    int64_t Line = 0;
+    mutable int64_t Line = 0;
+    // Lines passed and not counted yet: their line feeds lie from UncountedFrom to UncountedTo
+    // (that one included) in Buffer.
+    mutable bool Uncounted = false;
+    std::size_t UncountedFrom = 0;
+    std::size_t UncountedTo = 0;
     uint32_t Piece = 0;
     bool Continues = false;  // the line read last was cut: the next read gives more of it
     std::vector<char> Buffer;

@@ -360,6 +360,54 @@ TEST(TOpenFile, BufferScanFindsTheSameLinesAsLineByLine)
     EXPECT_EQ(lineNumber, planted.back());
 }
 
+// Passing lines defers their count; every line number read afterwards, whether the next hit
+// is in the same buffer, after a refill, or after runs of passes, must be the true one.
+TEST(TOpenFile, PassedLinesAreCountedWhenANumberIsNeeded)
+{
+    std::string bytes;
+    std::vector<int64_t> planted;
+    for (int i = 1; bytes.size() < 3 * ReadChunk; ++i) {
+        const bool hit = i % 1499 == 0 || i == 2;
+        if (hit)
+            planted.push_back(i);
+        bytes += (hit ? "a NEEDLE " : "nothing ") + std::string(i % 70, '\n' + (i % 3 == 0)) + "\r\n";
+    }
+    // (Some lines are runs of empty lines, so that counts cross the vector loops' strides.)
+    planted.clear();
+    int64_t number = 1;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        if (bytes.compare(at, 6, "NEEDLE") == 0)
+            planted.push_back(number);
+        number += bytes[at] == '\n';
+    }
+
+    TestDir dir;
+    TOpenFile file;
+    ASSERT_TRUE(file.OpenRead(dir.WriteFile("passes.txt", bytes), true, TextMode));
+    std::vector<int64_t> found;
+    std::string_view line;
+    for (int rounds = 0; rounds < 1000000; ++rounds) {
+        const std::string_view text = file.BufferedText();
+        if (text.empty())
+            break;
+        const std::size_t at = text.find("NEEDLE");
+        if (at == std::string_view::npos) {
+            // Two passes in a row over the rest of the buffer: half, then all.
+            file.PassLinesBefore(text.data() + text.size() / 2);
+            file.PassLinesBefore(text.data() + text.size());
+            continue;
+        }
+        const std::size_t lineStart = text.rfind('\n', at);
+        file.PassLinesBefore(text.data() + (lineStart == std::string_view::npos ? 0 : lineStart + 1));
+        found.push_back(file.LineNumber() + 1);
+        ASSERT_NE(file.ReadLine(line), TOpenFile::EndOfLines);
+        EXPECT_EQ(file.LineNumber(), found.back());
+        EXPECT_NE(line.find("NEEDLE"), std::string_view::npos) << "line " << found.back();
+    }
+    EXPECT_EQ(found, planted);
+    EXPECT_EQ(file.LineNumber(), number - 1);
+}
+
 TEST(TOpenFile, WrittenLinesReadBack)
 {
     TestDir dir;
