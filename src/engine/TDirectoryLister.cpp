@@ -13,6 +13,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "engine/TOpenFolder.h"
+
 namespace {
 
 int CompareNoCase(const std::string& a, const std::string& b)
@@ -54,53 +56,63 @@ bool TDirectoryLister::IsKernelFileSystem(const std::string& folder)
 
 bool TDirectoryLister::List(const std::string& folder, std::vector<TDirEntry>& entries)
 {
+    std::shared_ptr<TOpenFolder> opened;
+    return List(folder, entries, opened);
+}
+
+bool TDirectoryLister::List(const std::string& folder, std::vector<TDirEntry>& entries,
+                            std::shared_ptr<TOpenFolder>& opened)
+{
     entries.clear();
+    opened.reset();
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return false;
-    }
+    opened = std::make_shared<TOpenFolder>(fd);
+    // The entries are read straight from the descriptor, which stays open for the files.
+    alignas(dirent64) char buffer[32 * 1024];
     bool ok = true;
     for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(dir);
-        if (!entry) {
-            ok = errno == 0;
+        const ssize_t got = getdents64(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
             break;
         }
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        TDirEntry item;
-        item.Name = entry->d_name;
-        item.Inode = entry->d_ino;
-        const unsigned char type = entry->d_type;
-        if (type == DT_DIR) {
-            item.IsFolder = true;
-            struct stat info {};
-            if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                continue;
+            TDirEntry item;
+            item.Name = entry->d_name;
+            item.Inode = entry->d_ino;
+            const unsigned char type = entry->d_type;
+            if (type == DT_DIR) {
+                item.IsFolder = true;
+                struct stat info {};
+                if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                    item.Device = info.st_dev;
+                    item.Inode = info.st_ino;
+                }
+            } else if (type == DT_LNK || type == DT_UNKNOWN) {
+                struct stat info {};
+                if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+                    info = {};
+                if (S_ISLNK(info.st_mode)) {
+                    item.IsLink = true;
+                    // A link is what it points to; a dangling link is a file that cannot be opened.
+                    if (fstatat(fd, entry->d_name, &info, 0) != 0)
+                        info = {};
+                }
+                item.IsFolder = S_ISDIR(info.st_mode);
                 item.Device = info.st_dev;
                 item.Inode = info.st_ino;
             }
-        } else if (type == DT_LNK || type == DT_UNKNOWN) {
-            struct stat info {};
-            if (fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-                info = {};
-            if (S_ISLNK(info.st_mode)) {
-                item.IsLink = true;
-                // A link is what it points to; a dangling link is a file that cannot be opened.
-                if (fstatat(fd, entry->d_name, &info, 0) != 0)
-                    info = {};
-            }
-            item.IsFolder = S_ISDIR(info.st_mode);
-            item.Device = info.st_dev;
-            item.Inode = info.st_ino;
+            entries.push_back(std::move(item));
         }
-        entries.push_back(std::move(item));
     }
-    closedir(dir);
     std::sort(entries.begin(), entries.end(),
               [](const TDirEntry& a, const TDirEntry& b) { return CompareNoCase(a.Name, b.Name) < 0; });
     return ok;

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class TOpenFolder;
 
 // One entry of a folder as the walk sees it.
 struct TDirEntry {
@@ -20,6 +23,9 @@ class TDirectoryLister {
 public:
     // False when the folder cannot be opened or read; `entries` then holds what was read.
     static bool List(const std::string& folder, std::vector<TDirEntry>& entries);
+    // As List, and `opened` keeps the folder open (null when it could not be opened), so that
+    // its files can be opened by name.
+    static bool List(const std::string& folder, std::vector<TDirEntry>& entries, std::shared_ptr<TOpenFolder>& opened);
 
     // True when `folder` lies in a file system the kernel makes up as it is read (/proc, /sys,
     // cgroups, debugfs and the like): such trees hold links back to the whole file system and

@@ -8,6 +8,8 @@
 #include "model/TFileData.h"
 #include "model/TFileList.h"
 
+class TOpenFolder;
+
 // One file of a search, from the walk to its report. The walk fills in where the file is; a
 // worker makes (or checks) its record, applies the filters and scans it; the calling thread
 // reports the outcome. One thread at a time touches a job: the pool hands it over.
@@ -21,6 +23,8 @@ struct TFileJob {
     TSource Source = TSource::Walk;
     std::string Folder;
     std::string Name;
+    // The folder held open by the walk, when it still is: the file is opened by its name in it.
+    std::shared_ptr<const TOpenFolder> OpenFolder;
     // For a ZIP member: its archive and the name the archive stores it under.
     bool InZip = false;
     std::string ZipName;

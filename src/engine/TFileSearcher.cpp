@@ -11,11 +11,13 @@ TFileSearcher::TFileSearcher(const TSearchData& criteria, int32_t today)
 {
 }
 
-const char* TFileSearcher::Open(TFileData& record)
+const char* TFileSearcher::Open(TFileData& record, int folderFd)
 {
     Close();
     struct stat info;
-    if (!Reader.OpenUnclassified(record.FullPath, info)) {
+    const bool opened = folderFd < 0 ? Reader.OpenUnclassified(record.FullPath, info)
+                                     : Reader.OpenUnclassified(folderFd, record.FileName, info);
+    if (!opened) {
         Current = State::Unreadable;
         return Filter.SkipReason(record);
     }

@@ -35,7 +35,9 @@ public:
     // stays open for Scan. Otherwise the reason it is skipped, and the file is closed. A file
     // that cannot be opened or read keeps class Unknown, size 0 and date 0, as TFileData does,
     // and is filtered so.
-    const char* Open(TFileData& record);
+    // With `folderFd` (not negative), the record's folder held open, the file is opened by its
+    // name in it.
+    const char* Open(TFileData& record, int folderFd = -1);
     // Scans the file Open left open, or, when none is, opens the file of `record` with the
     // class the record gives (a search of earlier results again); pushes the lines with hits
     // into `sink` and closes the file. Returns the number of hits.

@@ -194,7 +194,7 @@ void TOpenFile::Reset()
     Continues = false;
 }
 
-bool TOpenFile::OpenDescriptor(const std::string& path, struct stat& info)
+bool TOpenFile::OpenDescriptor(int folderFd, const std::string& path, struct stat& info)
 {
     // Only a regular file is read: reading anything else might never end. The open itself
     // cannot block (a FIFO under a file's name would hold it); the O_NONBLOCK it takes is left
@@ -202,7 +202,7 @@ bool TOpenFile::OpenDescriptor(const std::string& path, struct stat& info)
     // That saves a system call on every file of a search.
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::openat(folderFd, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
@@ -237,15 +237,20 @@ bool TOpenFile::OpenRead(const std::string& path, bool endsWithNewline, int file
     TextMode = fileType == 1;
     EndFlag = endsWithNewline;
     struct stat info;
-    return OpenDescriptor(path, info);
+    return OpenDescriptor(AT_FDCWD, path, info);
 }
 
 bool TOpenFile::OpenUnclassified(const std::string& path, struct stat& info)
 {
+    return OpenUnclassified(AT_FDCWD, path, info);
+}
+
+bool TOpenFile::OpenUnclassified(int folderFd, const std::string& name, struct stat& info)
+{
     if (Fd >= 0)
         CloseFile();
     Reset();
-    return OpenDescriptor(path, info);
+    return OpenDescriptor(folderFd < 0 ? AT_FDCWD : folderFd, name, info);
 }
 
 void TOpenFile::SetFileType(int fileType, bool endsWithNewline)

@@ -52,6 +52,9 @@ public:
     // the file's status from the open descriptor, nothing is read yet, and the reader stays in
     // text mode until SetFileType.
     bool OpenUnclassified(const std::string& path, struct stat& info);
+    // The same for the file `name` of the open folder `folderFd`, or for `path` when folderFd
+    // is negative.
+    bool OpenUnclassified(int folderFd, const std::string& name, struct stat& info);
     // Before any line is read: the first `count` bytes (fewer at the end of the file), read
     // into the buffer as far as needed; ReadLine gives them again.
     std::string_view Head(std::size_t count);
@@ -119,7 +122,8 @@ public:
     bool CloseFile();
 
 private:
-    bool OpenDescriptor(const std::string& path, struct stat& info);
+    // Opens `path`, relative to the folder `folderFd` (AT_FDCWD for the current folder).
+    bool OpenDescriptor(int folderFd, const std::string& path, struct stat& info);
     bool FillBuffer();
     int ReadTextLine(std::string_view& line);
     int ReadBlock(std::string_view& line);

@@ -15,6 +15,7 @@
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
 #include "engine/TFileSearcher.h"
+#include "engine/TOpenFolder.h"
 #include "engine/TRecordSink.h"
 #include "engine/TRep.h"
 #include "engine/TScanPool.h"
@@ -71,7 +72,7 @@ bool ChangedSinceCount(const TFileData& record)
 
 // Jobs handed out and not reported yet, per worker: enough to keep every worker busy while the
 // calling thread reports, few enough that waiting results take little memory.
-constexpr std::size_t JobsPerWorker = 16;
+constexpr std::size_t JobsPerWorker = 64;
 // How long the calling thread waits for a worker before it handles pending messages again.
 constexpr std::chrono::milliseconds WaitStep{10};
 
@@ -307,7 +308,8 @@ bool TSearchEngine::EntersFolder(const TDirEntry& entry, const std::string& path
 bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
 {
     std::vector<TDirEntry> entries;
-    if (!TDirectoryLister::List(WorkingFolder, entries))
+    std::shared_ptr<TOpenFolder> opened;
+    if (!TDirectoryLister::List(WorkingFolder, entries, opened))
         return false;
 
     bool filesProcessed = false;
@@ -326,7 +328,7 @@ bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
                 WorkingDevice = parentDevice;
             }
         } else if (!filesProcessed) {
-            ProcessFiles(entries, spec, pass);
+            ProcessFiles(entries, spec, pass, opened);
             filesProcessed = true;
         }
         ProcessPendingMessage();
@@ -334,7 +336,8 @@ bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
     return true;
 }
 
-void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass)
+void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass,
+                                 const std::shared_ptr<TOpenFolder>& folder)
 {
     CurrentFolder = WorkingFolder;
     for (const TDirEntry& entry : entries) {
@@ -355,12 +358,12 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
             CurrentFolder = WorkingFolder;
             continue;
         }
-        HandleFile(entry.Name, pass);
+        HandleFile(entry.Name, pass, folder);
         ProcessPendingMessage();
     }
 }
 
-void TSearchEngine::HandleFile(const std::string& name, Pass pass)
+void TSearchEngine::HandleFile(const std::string& name, Pass pass, const std::shared_ptr<TOpenFolder>& folder)
 {
     if (!SearchPass && CountByName && pass != Pass::Members) {
         ListFileName(name);
@@ -369,6 +372,7 @@ void TSearchEngine::HandleFile(const std::string& name, Pass pass)
     auto job = std::make_unique<TFileJob>();
     job->Folder = WorkingFolder;
     job->Name = name;
+    job->OpenFolder = folder;
     if (pass == Pass::Members) {
         job->InZip = true;
         job->ZipName = Unzipper->ZipFileName;
@@ -412,7 +416,7 @@ void TSearchEngine::RunJob(TFileJob& job, TFileSearcher& searcher, const std::fu
     // One open classifies, filters and (in the search pass) scans the file; a listed file
     // searched again keeps its class and is not filtered.
     if (job.Source != TFileJob::TSource::Again)
-        job.SkipReason = searcher.Open(*job.Record);
+        job.SkipReason = searcher.Open(*job.Record, job.OpenFolder && makeRecord ? job.OpenFolder->Fd() : -1);
     if (job.SkipReason)
         return;
     if (!SearchPass) {

@@ -98,8 +98,9 @@ private:
     // Whether the walk goes into the sub-folder `entry` of WorkingFolder (full path `path`);
     // marks it visited when it does.
     bool EntersFolder(const TDirEntry& entry, const std::string& path);
-    void ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass);
-    void HandleFile(const std::string& name, Pass pass);
+    void ProcessFiles(const std::vector<TDirEntry>& entries, const std::string& spec, Pass pass,
+                      const std::shared_ptr<TOpenFolder>& folder);
+    void HandleFile(const std::string& name, Pass pass, const std::shared_ptr<TOpenFolder>& folder);
     // The counting pass's part for a file it need not open: counts (or skips) it by its name.
     void ListFileName(const std::string& name);
     void SearchZip(const TFileData& archive);
