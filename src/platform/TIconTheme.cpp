@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QPixmap>
+
+#include "platform/TFadedIconEngine.h"
 
 namespace {
 
@@ -45,26 +45,9 @@ QIcon TIconTheme::Named(const QString& programFolder, const char* name, QStyle::
 
 QIcon TIconTheme::WithDisabledLook(const QIcon& icon)
 {
-    // The style's own disabled look only lightens a glyph, which leaves a light grey one (a
-    // page, a folder) looking the same in both states.
-    constexpr double DisabledOpacity = 0.3;
-    QIcon result;
-    for (const int size : {16, 22, 24, 32, 48}) {
-        const QPixmap normal = icon.pixmap(QSize(size, size), QIcon::Normal, QIcon::Off);
-        if (normal.isNull())
-            continue;
-        QImage faded = normal.toImage().convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < faded.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(faded.scanLine(y));
-            for (int x = 0; x < faded.width(); ++x) {
-                const int grey = 96 + qGray(line[x]) / 3;
-                line[x] = qRgba(grey, grey, grey, static_cast<int>(qAlpha(line[x]) * DisabledOpacity));
-            }
-        }
-        result.addPixmap(normal, QIcon::Normal, QIcon::Off);
-        result.addPixmap(QPixmap::fromImage(faded), QIcon::Disabled, QIcon::Off);
-    }
-    return result.isNull() ? icon : result;
+    if (icon.isNull())
+        return icon;
+    return QIcon(new TFadedIconEngine(icon));
 }
 
 QIcon TIconTheme::ProgramIcon()
