@@ -20,6 +20,8 @@ bool IsZipExtension(const std::string& extension)
     return upper == ".ZIP";
 }
 
+constexpr const char* ZipReason = "File is a ZIP and ZIPs contents are being searched";
+
 } // namespace
 
 int64_t TFileFilter::RoundedDayNumber(double value)
@@ -67,6 +69,15 @@ const char* TFileFilter::SkipReason(const TFileData& record) const
     if (Data.SkipBinaryFiles && record.FileType == TFileData::Binary)
         reason = "File is binary";
     if (Data.SearchZIPs && IsZipExtension(record.Extension))
-        reason = "File is a ZIP and ZIPs contents are being searched";
+        reason = ZipReason;
     return reason;
+}
+
+const char* TFileFilter::NameSkipReason(const std::string& name) const
+{
+    // The extension as a record takes it: from the last dot on.
+    const std::size_t lastDot = name.rfind('.');
+    if (Data.SearchZIPs && lastDot != std::string::npos && IsZipExtension(name.substr(lastDot)))
+        return ZipReason;
+    return nullptr;
 }

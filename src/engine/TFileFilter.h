@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class TSearchData;
 class TFileData;
@@ -17,6 +18,9 @@ public:
     bool PassesDateFilter(const TFileData& record) const;
     // Null when the file passes, otherwise the reason it is skipped.
     const char* SkipReason(const TFileData& record) const;
+    // The reason a file called `name` is skipped whatever its size, date and content, or null.
+    // Only the ZIP filter looks at nothing but the name.
+    const char* NameSkipReason(const std::string& name) const;
 
     // A date-time's day number rounded to the nearest whole day, an exact half to the even one.
     static int64_t RoundedDayNumber(double value);

@@ -386,9 +386,7 @@ void TSearchEngine::ListFileName(const std::string& name)
 {
     // Only a rule of the name can skip the file here (a ZIP while ZIPs' contents are searched);
     // the search pass opens it and gives the note.
-    TNullShellInfo noShell;
-    const TFileData record(WorkingFolder, name, noShell, TFileData::TNamesOnly{});
-    if (TFileFilter(Data, Today).SkipReason(record) != nullptr) {
+    if (TFileFilter(Data, Today).NameSkipReason(name) != nullptr) {
         ++Skipped;
         ReportProgress();
     } else {

@@ -120,4 +120,18 @@ TEST(TFileFilter, TheLastFailingFilterGivesTheReason)
     }
 }
 
+// The name alone must skip exactly the files the whole record's ZIP rule skips.
+TEST(TFileFilter, NameAloneSkipsWhatTheRecordsZipRuleSkips)
+{
+    TSearchData data;
+    for (const bool searchZips : {false, true}) {
+        data.SearchZIPs = searchZips;
+        const TFileFilter filter(data, Today);
+        for (const char* name : {"a.zip", "A.ZIP", "b.Zip", ".zip", "zip", "a.zip.txt", "a.txt.zip", "a.zipx", "a.", "a"}) {
+            SCOPED_TRACE(std::string(name) + (searchZips ? ", ZIPs searched" : ""));
+            EXPECT_STREQ(filter.NameSkipReason(name), filter.SkipReason(*Record(10, Today, 1, name)));
+        }
+    }
+}
+
 } // namespace
