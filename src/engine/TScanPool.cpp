@@ -52,12 +52,14 @@ void TScanPool::Submit(std::unique_ptr<TFileJob> job)
 
 bool TScanPool::OldestDone() const
 {
-    const std::size_t needed = std::min(OwnerNeeds, InOrder.size());
-    for (std::size_t i = 0; i < needed; ++i) {
-        if (!InOrder[i]->Done)
-            return false;
-    }
-    return true;
+    return DoneAtFront >= std::min(OwnerNeeds, InOrder.size());
+}
+
+void TScanPool::MarkDone(TSlot& slot)
+{
+    slot.Done = true;
+    while (DoneAtFront < InOrder.size() && InOrder[DoneAtFront]->Done)
+        ++DoneAtFront;
 }
 
 bool TScanPool::WaitUntilDone(std::size_t count, std::chrono::milliseconds wait)
@@ -84,6 +86,7 @@ std::unique_ptr<TFileJob> TScanPool::TakeOldest()
         return nullptr;
     std::unique_ptr<TFileJob> job = std::move(InOrder.front()->Job);
     InOrder.pop_front();
+    --DoneAtFront; // the slot taken was the first of them
     return job;
 }
 
@@ -106,7 +109,7 @@ void TScanPool::RunWorker(std::stop_token stop, std::size_t worker)
         bool wake = false;
         {
             const std::lock_guard<std::mutex> guard(Lock);
-            slot->Done = true;
+            MarkDone(*slot);
             wake = OwnerWaiting && OldestDone();
         }
         if (wake)

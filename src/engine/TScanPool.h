@@ -49,6 +49,8 @@ private:
     void RunWorker(std::stop_token stop, std::size_t worker);
     // Whether the jobs the owner waits for are done; under Lock.
     bool OldestDone() const;
+    // Marks the job of `slot` done and moves DoneAtFront past the done slots; under Lock.
+    void MarkDone(TSlot& slot);
 
     const std::size_t MaxJobs;
     const TWork Work;
@@ -57,6 +59,7 @@ private:
     std::condition_variable JobDone;
     std::deque<std::shared_ptr<TSlot>> InOrder; // submitted and not taken, oldest first
     std::deque<std::shared_ptr<TSlot>> Queued;  // submitted and not started
+    std::size_t DoneAtFront = 0;                 // how many of InOrder's first slots are all done
     std::size_t IdleWorkers = 0;                 // waiting for a job
     bool OwnerWaiting = false;                   // the owner waits for the oldest jobs
     std::size_t OwnerNeeds = 1;                  // how many of them

@@ -73,6 +73,9 @@ bool ChangedSinceCount(const TFileData& record)
 // Jobs handed out and not reported yet, per worker: enough to keep every worker busy while the
 // calling thread reports, few enough that waiting results take little memory.
 constexpr std::size_t JobsPerWorker = 64;
+// Each job waiting holds its folder open: on a machine with many cores, a tree of one file a
+// folder must stay well under the usual limit of 1,024 open files.
+constexpr std::size_t MaxJobs = 512;
 // How long the calling thread waits for a worker before it handles pending messages again.
 constexpr std::chrono::milliseconds WaitStep{10};
 
@@ -151,13 +154,15 @@ void TSearchEngine::Run()
     Stats.Completed = false;
     Today = TDateTime::Today().DayNumber();
     Searcher = std::make_unique<TFileSearcher>(Data, Today);
+    FolderBudget = TOpenFolder::Budget();
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
     // The calling thread's own scans handle pending messages between lines; the workers' never do.
     if (const unsigned threads = ThreadCount(); threads > 1) {
         WorkerSearchers.clear();
         for (unsigned i = 0; i < threads; ++i)
             WorkerSearchers.push_back(std::make_unique<TFileSearcher>(Data, Today));
-        Pool = std::make_unique<TScanPool>(threads, threads * JobsPerWorker, [this](TFileJob& job, std::size_t worker) {
+        const std::size_t jobs = std::min<std::size_t>(std::size_t{threads} * JobsPerWorker, MaxJobs);
+        Pool = std::make_unique<TScanPool>(threads, jobs, [this](TFileJob& job, std::size_t worker) {
             RunJob(job, *WorkerSearchers[worker], {});
         });
     }
@@ -311,6 +316,9 @@ bool TSearchEngine::WalkFolder(const std::string& spec, Pass pass)
     std::shared_ptr<TOpenFolder> opened;
     if (!TDirectoryLister::List(WorkingFolder, entries, opened))
         return false;
+    // Past the budget the folder is let go, and its files are opened by their whole paths.
+    if (TOpenFolder::HeldOpen() > FolderBudget)
+        opened.reset();
 
     bool filesProcessed = false;
     for (const TDirEntry& entry : entries) {

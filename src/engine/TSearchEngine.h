@@ -149,6 +149,8 @@ private:
     // Whether the counting pass lists files by name: no filter of the run needs a file's size,
     // date or content, so opening the file would change nothing the count shows.
     bool CountByName = false;
+    // How many folders the walk may hold open for the jobs of their files.
+    std::size_t FolderBudget = 0;
     std::string CountedBase;
     std::vector<std::string> CountedFolders, CountedSpecs;
     bool CountedRecurse = false, CountedZips = false, CountedSkipUnderscore = false;

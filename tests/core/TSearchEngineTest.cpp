@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -571,6 +572,31 @@ TEST(TSearchEngine, ManyThreadsReportExactlyWhatOneThreadReports)
         run.Engine.SetThreads(threads);
         EXPECT_EQ(RecordedRun(run.Engine, run, true), "counted 302\n" + single) << threads << " threads";
     }
+}
+
+// Jobs waiting for their turn hold their folders open; with a low limit of open files the walk
+// must let folders go instead of failing to open the next ones.
+TEST(TSearchEngine, ALowLimitOfOpenFilesLosesNoFolder)
+{
+    TestDir dir;
+    constexpr int Folders = 300;
+    // The first file is long, so that the files after it wait for their turn with their
+    // folders held.
+    dir.WriteFile("d0999/a.txt", std::string(32 << 20, 'x') + "\na hit\n");
+    for (int i = 0; i < Folders; ++i)
+        dir.WriteFile("d" + std::to_string(1000 + i) + "/a.txt", "a hit\n");
+    EngineRun run(dir);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    struct rlimit low = saved;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    for (const unsigned threads : {1u, 4u}) {
+        run.Engine.SetThreads(threads);
+        run.Search();
+        EXPECT_EQ(run.Counters(), "searched 301 matched 301 matches 301 skipped 0 completed") << threads << " threads";
+    }
+    setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 TEST(TSearchEngine, ACountByNameReportsWhatACountThatOpensTheFilesReports)
