@@ -4,7 +4,8 @@
 # comparison (a tree of kernel sources, one 500 MB file, 100,000 files of 1 KB), one hyperfine
 # run per query, after checking that every tool reports the same number of lines; then the
 # window (offscreen, closing itself after its search) with and without its counting pass beside
-# the console, and the peak memory of a console search of the tree.
+# the console, with its start-up on an empty folder, and the peak memory of a console search of the
+# tree.
 #
 # Usage: bench/engine-compare.sh [runs]
 #   corpus folder: $QUARNEL_CORPUS (default /tmp/quarnel-corpus); build folder: $QUARNEL_BUILD
@@ -113,19 +114,26 @@ echo "Whole-word counts differ by rule: a digit is not a word character for quar
 # A fresh configuration searches sub-folders and counts the files first; the one switch the
 # window's command line takes before the search text turns the count off (/C-) or on (/C).
 config=$(mktemp -d)
-trap 'rm -rf "$config"' EXIT
 cd "$tree"
 winenv=(env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$config" QUARNEL_QUIT_AFTER_STARTUP=1 "$window")
+# The same window searching an empty folder gives its start-up and shut-down, which do not
+# grow with the tree: the window's times less that one are its search's own.
+empty=$(mktemp -d)
+trap 'rm -rf "$config" "$empty"' EXIT
 out="$results/window.json"
 hyperfine --style=none --output=pipe --warmup 1 --runs "$runs" -i --export-json "$out" \
   --prepare "rm -rf $(printf '%q' "$config")/*" \
   -n console "$(quoted "$quarnel" -r PM_RESUME '*.*' "$tree")" \
   -n window "$(quoted "${winenv[@]}" /C- PM_RESUME '*.*' "$tree")" \
-  -n window+count "$(quoted "${winenv[@]}" /C PM_RESUME '*.*' "$tree")" >/dev/null
-tc=$(med "$out" console); tw=$(med "$out" window); twc=$(med "$out" window+count)
+  -n window+count "$(quoted "${winenv[@]}" /C PM_RESUME '*.*' "$tree")" \
+  -n start-up "$(quoted "${winenv[@]}" /C PM_RESUME '*.*' "$empty")" >/dev/null
+tc=$(med "$out" console); tw=$(med "$out" window); twc=$(med "$out" window+count); ts=$(med "$out" start-up)
 printf '\n| PM_RESUME, tree | console | window | window + count | window / console | window + count / console |\n'
 printf '|---|---|---|---|---|---|\n'
 printf '| seconds | %.3f | %.3f | %.3f | %s | %s |\n' "$tc" "$tw" "$twc" "$(ratio "$tw" "$tc")" "$(ratio "$twc" "$tc")"
+printf '| less the start-up (%.3f s on an empty folder) | | %.3f | %.3f | %s | %s |\n' "$ts" \
+  "$(echo "$tw - $ts" | bc -l)" "$(echo "$twc - $ts" | bc -l)" \
+  "$(ratio "$(echo "$tw - $ts" | bc -l)" "$tc")" "$(ratio "$(echo "$twc - $ts" | bc -l)" "$tc")"
 
 # --- Memory -------------------------------------------------------------------------------------
 rss() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ { print $2 }'; }
