@@ -603,25 +603,10 @@ bool TOpenFile::PassLinesBefore(const char* lineStart)
 
 int TOpenFile::SkipLinesBefore(const char* lineStart)
 {
-    if (Uncounted)
-        CountPassedLines();
-    if (!Opened || Writing || !TextMode || Continues)
+    const int64_t before = LineNumber();
+    if (!PassLinesBefore(lineStart))
         return 0;
-    const char* start = Buffer.data() + Begin;
-    if (!lineStart || !Within(lineStart, start, Buffer.data() + End))
-        return 0;
-    const std::size_t span = static_cast<std::size_t>(lineStart - start);
-    const void* last = memrchr(start, '\n', span);
-    if (!last)
-        return 0;
-    const char* lastLf = static_cast<const char*>(last);
-    const int skipped = static_cast<int>(CountLineFeeds(start, static_cast<std::size_t>(lastLf - start)) + 1);
-    LastEnd = lastLf > start && lastLf[-1] == '\r' ? LineEnd::CRLF : LineEnd::LF;
-    Begin = static_cast<std::size_t>(lastLf + 1 - Buffer.data());
-    MaskValid = false;
-    Line += skipped;
-    Piece = 0;
-    return skipped;
+    return static_cast<int>(LineNumber() - before);
 }
 
 bool TOpenFile::Flush()
