@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/TScanPool.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -92,6 +94,8 @@ std::unique_ptr<TFileJob> TScanPool::TakeOldest()
 
 void TScanPool::RunWorker(std::stop_token stop, std::size_t worker)
 {
+    // Named, so that a profiler, a debugger or top tells the workers from the calling thread.
+    pthread_setname_np(pthread_self(), "quarnel-scan");
     for (;;) {
         std::shared_ptr<TSlot> slot;
         {
