@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +127,9 @@ TEST_F(TProfileTest, AWriteBatchRewritesTheFileOnceWithEveryWrite)
     TProfile profile = ProfileFor(path, "S", "a", "d");
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    // Held open, the first file keeps its inode, which a file replacing it could otherwise reuse.
+    const int original = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(original, 0);
     {
         const TProfile::TWriteBatch batch(profile);
         ASSERT_TRUE(profile.SetText("one"));
@@ -162,6 +166,7 @@ TEST_F(TProfileTest, AWriteBatchRewritesTheFileOnceWithEveryWrite)
     ASSERT_EQ(::stat(path.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, written.st_ino);
     EXPECT_NE(written.st_ino, before.st_ino) << "the batch replaced the file as a single write does";
+    ::close(original);
 
     // Without a batch every write is its own access again.
     ASSERT_TRUE(profile.SetText("now"));
