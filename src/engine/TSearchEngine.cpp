@@ -14,6 +14,7 @@
 
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
+#include "engine/TCountAhead.h"
 #include "engine/TFileSearcher.h"
 #include "engine/TOpenFolder.h"
 #include "engine/TRecordSink.h"
@@ -99,45 +100,83 @@ unsigned TSearchEngine::ThreadCount() const
     return Threads > 0 ? Threads : std::max(1u, std::thread::hardware_concurrency());
 }
 
+void TSearchEngine::SetCountAhead(std::unique_ptr<TCountAhead> ahead)
+{
+    Ahead = std::move(ahead);
+}
+
+bool TSearchEngine::TakeCountAhead(TCountAhead& ahead)
+{
+    StopRequested = false;
+    while (!ahead.WaitFor(WaitStep)) {
+        ProcessPendingMessage();
+        if (StopRequested)
+            ahead.Stop();
+    }
+    const bool whole = ahead.Whole();
+    TSearchEngine& counter = ahead.Engine();
+    if (StopRequested) {
+        // Stopped while waiting: as a count stopped on this thread, it leaves no walk to search.
+        Results.Clear();
+        Stats.CountedFiles = ahead.Stats().CountedFiles;
+        Stats.Completed = false;
+        Counted = {};
+        return true;
+    }
+    const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+    if (!whole || !(ahead.Criteria() == Data) || counter.Counted.Base != base)
+        return false;
+    // What the count's own walk would have done to the list and the counters.
+    Results.Clear();
+    Stats.CountedFiles = ahead.Stats().CountedFiles;
+    Stats.Completed = ahead.Stats().Completed;
+    Counted = std::move(counter.Counted);
+    return true;
+}
+
 bool TSearchEngine::CountFiles()
 {
+    if (std::unique_ptr<TCountAhead> ahead = std::move(Ahead); ahead && TakeCountAhead(*ahead))
+        return !StopRequested;
     Stats.CountedFiles = 0;
     SearchPass = false;
-    CountedSteps.clear();
-    CountedReady = false;
+    Counted.Steps.clear();
+    Counted.Ready = false;
     CountByName = !Data.SkipTextFiles && !Data.SkipBinaryFiles && Data.SizeFilterMode == 0 && Data.DateFilterMode == 0;
     Run();
     // Only a whole walk can stand for the next search's walk.
-    CountedReady = !StopRequested && !Data.SearchAgain;
-    if (CountedReady) {
-        CountedBase = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
-        CountedFolders = Data.Folders;
-        CountedSpecs = Data.FileSpecs;
-        CountedRecurse = Data.RecurseSubdirs;
-        CountedZips = Data.SearchZIPs;
-        CountedSkipUnderscore = Data.SkipUnderscoreDirs;
+    Counted.Ready = !StopRequested && !Data.SearchAgain;
+    if (Counted.Ready) {
+        Counted.Base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+        Counted.Folders = Data.Folders;
+        Counted.Specs = Data.FileSpecs;
+        Counted.Recurse = Data.RecurseSubdirs;
+        Counted.Zips = Data.SearchZIPs;
+        Counted.SkipUnderscore = Data.SkipUnderscoreDirs;
     } else {
-        CountedSteps.clear();
+        Counted.Steps.clear();
     }
     return !StopRequested;
 }
 
 void TSearchEngine::Search()
 {
+    // A count ahead serves only the count that follows it.
+    Ahead.reset();
     SearchPass = true;
     StartTime = TDateTime::Now();
     Run();
     // A kept walk serves the one search that follows its count.
-    CountedSteps.clear();
-    CountedReady = false;
+    Counted.Steps.clear();
+    Counted.Ready = false;
     Stats.ElapsedTime = TDateTime(TDateTime::Now().Value() - StartTime.Value());
 }
 
 bool TSearchEngine::CountedWalkMatches(const std::string& base) const
 {
-    return CountedReady && base == CountedBase && Data.Folders == CountedFolders && Data.FileSpecs == CountedSpecs &&
-           Data.RecurseSubdirs == CountedRecurse && Data.SearchZIPs == CountedZips &&
-           Data.SkipUnderscoreDirs == CountedSkipUnderscore;
+    return Counted.Ready && base == Counted.Base && Data.Folders == Counted.Folders && Data.FileSpecs == Counted.Specs &&
+           Data.RecurseSubdirs == Counted.Recurse && Data.SearchZIPs == Counted.Zips &&
+           Data.SkipUnderscoreDirs == Counted.SkipUnderscore;
 }
 
 void TSearchEngine::Run()
@@ -224,7 +263,7 @@ void TSearchEngine::SearchAgain()
 
 void TSearchEngine::SearchCounted()
 {
-    for (TWalkStep& step : CountedSteps) {
+    for (TWalkStep& step : Counted.Steps) {
         if (StopRequested)
             break;
         switch (step.Kind) {
@@ -272,7 +311,7 @@ void TSearchEngine::SearchFolder(const std::string& folder)
         !TDirectoryLister::List(WorkingFolder, probe)) {
         ReportAll();
         if (!SearchPass)
-            CountedSteps.push_back({TWalkStep::TKind::FolderError, nullptr, folder, {}});
+            Counted.Steps.push_back({TWalkStep::TKind::FolderError, nullptr, folder, {}});
         ReportError("Unable to search in folder " + folder);
         return;
     }
@@ -362,7 +401,7 @@ void TSearchEngine::ProcessFiles(const std::vector<TDirEntry>& entries, const st
             auto record = std::make_unique<TFileData>(WorkingFolder, entry.Name, Shell);
             SearchZip(*record);
             if (!SearchPass)
-                CountedSteps.push_back({TWalkStep::TKind::Archive, std::move(record), {}, {}});
+                Counted.Steps.push_back({TWalkStep::TKind::Archive, std::move(record), {}, {}});
             CurrentFolder = WorkingFolder;
             continue;
         }
@@ -400,7 +439,7 @@ void TSearchEngine::ListFileName(const std::string& name)
     } else {
         ++Stats.CountedFiles;
     }
-    CountedSteps.push_back({TWalkStep::TKind::Name, nullptr, WorkingFolder, name});
+    Counted.Steps.push_back({TWalkStep::TKind::Name, nullptr, WorkingFolder, name});
 }
 
 void TSearchEngine::RunJob(TFileJob& job, TFileSearcher& searcher, const std::function<void()>& pending) const
@@ -505,7 +544,7 @@ void TSearchEngine::Report(TFileJob& job)
         }
         if (!SearchPass) {
             if (!job.InZip)
-                CountedSteps.push_back({TWalkStep::TKind::File, std::move(job.Record), {}, {}});
+                Counted.Steps.push_back({TWalkStep::TKind::File, std::move(job.Record), {}, {}});
             return;
         }
         if (job.SkipReason)

@@ -15,6 +15,7 @@
 #include "engine/TSearchNotifications.h"
 #include "model/TDateTime.h"
 
+class TCountAhead;
 class TFileData;
 class TFileSearcher;
 class TFileList;
@@ -55,6 +56,9 @@ public:
 
     // The counting pass. True when no stop was requested.
     bool CountFiles();
+    // A count already running on a thread of its own: the next CountFiles waits for it and takes
+    // what it found when it counted with the same criteria from the same folder.
+    void SetCountAhead(std::unique_ptr<TCountAhead> ahead);
     // The search pass.
     void Search();
     void StopSearch() { StopRequested = true; }
@@ -89,7 +93,20 @@ private:
         std::string Name;                  // Name
     };
 
+    // The walk of a counting pass, kept for the search pass that follows it: its steps, whether
+    // it was whole, and the base folder and criteria it walked with.
+    struct TCountedWalk {
+        std::vector<TWalkStep> Steps;
+        bool Ready = false;
+        std::string Base;
+        std::vector<std::string> Folders, Specs;
+        bool Recurse = false, Zips = false, SkipUnderscore = false;
+    };
+
     void Run();
+    // Waits for the count ahead, handling pending messages and passing a stop on, and takes
+    // what it found. False when it does not stand for this count.
+    bool TakeCountAhead(TCountAhead& ahead);
     void SearchAgain();
     void SearchCounted();
     void SearchFolder(const std::string& folder);
@@ -138,22 +155,19 @@ private:
     TSearchNotifications Notify;
     std::unique_ptr<TFileSearcher> Searcher;
     std::unique_ptr<TZipExtractor> Unzipper;
+    std::unique_ptr<TCountAhead> Ahead;
     unsigned Threads = 0;
     // Of one run: the workers and a scanner for each, the hook the calling thread's own scans
     // call between lines.
     std::unique_ptr<TScanPool> Pool;
     std::vector<std::unique_ptr<TFileSearcher>> WorkerSearchers;
     // What the last complete counting pass walked, and what it walked.
-    std::vector<TWalkStep> CountedSteps;
-    bool CountedReady = false;
+    TCountedWalk Counted;
     // Whether the counting pass lists files by name: no filter of the run needs a file's size,
     // date or content, so opening the file would change nothing the count shows.
     bool CountByName = false;
     // How many folders the walk may hold open for the jobs of their files.
     std::size_t FolderBudget = 0;
-    std::string CountedBase;
-    std::vector<std::string> CountedFolders, CountedSpecs;
-    bool CountedRecurse = false, CountedZips = false, CountedSkipUnderscore = false;
 
     uint32_t Matched = 0;
     double Bytes = 0;

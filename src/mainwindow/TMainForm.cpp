@@ -28,6 +28,8 @@
 #include "dialogs/TReplaceWizardDlg.h"
 #include "dialogs/TSearchDlg.h"
 #include "dialogs/TSearchWizardDlg.h"
+#include "engine/TCountAhead.h"
+#include "engine/TSearchEngine.h"
 #include "mainwindow/TCommandCatalog.h"
 #include "mainwindow/TCommandRules.h"
 #include "mainwindow/TDesktopInteraction.h"
@@ -100,6 +102,10 @@ void TMainForm::FormCreate()
     Program.HelpFile = TPathText::Join(Options.ProgramFolder, "help");
     ParameterFile.FileName = TPathText::Join(TSettingsStore::ConfigFolder(), "default.par");
     Search.LoadFromProfile(ParameterFile);
+    // A search the command line states counts its files while the window builds itself.
+    std::unique_ptr<TCountAhead> countAhead =
+        Options.NewWindowStart ? nullptr
+                               : TSearchCommand::CountAheadFor(Search, Options.Arguments, Options.CurrentFolder);
     OpenJournal();
 
     auto* central = new QWidget(this);
@@ -107,6 +113,8 @@ void TMainForm::FormCreate()
     setCentralWidget(central);
     CreateMenus();
     CreateCommandObjects();
+    if (countAhead)
+        Searching->Engine().SetCountAhead(std::move(countAhead));
 
     setWindowTitle(BaseCaption());
     ShowStatus(QStringLiteral("Ready"));

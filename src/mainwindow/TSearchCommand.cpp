@@ -21,6 +21,7 @@
 #include "model/TSearchData.h"
 #include "model/TSearchStats.h"
 #include "adapters/TEventPump.h"
+#include "engine/TCountAhead.h"
 #include "presentation/THTMLWin.h"
 #include "presentation/TSearchSummary.h"
 
@@ -70,6 +71,19 @@ void TSearchCommand::AskAndRun(bool searchAgain)
         return;
     Parts.Search.SearchAgain = searchAgain;
     RunWhenAccepted(Parts.Program.ExpertMode ? ExpertDialog : Assistant);
+}
+
+std::unique_ptr<TCountAhead> TSearchCommand::CountAheadFor(const TSearchData& settled,
+                                                         const std::vector<std::string>& arguments,
+                                                         const std::string& currentFolder)
+{
+    TSearchData data = settled;
+    data.SearchAgain = false;
+    std::string parameterPath;
+    if (data.ParseCommandLine(arguments, parameterPath, currentFolder) != TSearchData::RunSearchNow ||
+        !data.CountFilesFirst)
+        return nullptr;
+    return std::make_unique<TCountAhead>(data, currentFolder, 0);
 }
 
 int TSearchCommand::RunFromCommandLine(const std::vector<std::string>& arguments, const std::string& currentFolder,

@@ -51,6 +51,8 @@ public:
     int32_t GreaterThanSize = 0;
     std::string SeparatorChar;
 
+    bool operator==(const TSearchData&) const = default;
+
     // Writes every stored field through `profile`, whose FileName the caller has set.
     void SaveToProfile(TProfile& profile) const;
     // Reads every stored field, with the read defaults for missing keys.

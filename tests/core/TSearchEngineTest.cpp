@@ -15,6 +15,7 @@
 
 #include "TestDir.h"
 #include "TestZip.h"
+#include "engine/TCountAhead.h"
 #include "engine/TSearchEngine.h"
 #include "model/TFileData.h"
 #include "model/TFileList.h"
@@ -651,6 +652,50 @@ TEST(TSearchEngine, TheSearchAfterACountSearchesTheFilesCountedAsTheyAreThen)
         dir.WriteFile("b.txt", "hit\n");
         std::filesystem::remove(dir.PathOf("new.txt"));
     }
+}
+
+TEST(TSearchEngine, ACountAheadServesTheCountThatFollowsWithTheSameCriteriaAndFolder)
+{
+    TestDir dir;
+    dir.WriteFile("a.txt", "hit\n");
+    dir.WriteFile("sub/b.txt", "hit\n");
+    const auto finished = [](std::unique_ptr<TCountAhead> ahead) {
+        while (!ahead->WaitFor(std::chrono::milliseconds(10))) {
+        }
+        return ahead;
+    };
+    for (const unsigned threads : {1u, 4u}) {
+        EngineRun run(dir);
+        run.Engine.SetThreads(threads);
+        // Taken: the search searches what the count ahead walked, as after a count of its own,
+        // so a file made since is neither counted nor searched.
+        run.Engine.SetCountAhead(finished(std::make_unique<TCountAhead>(run.Data, "", threads)));
+        dir.WriteFile("new.txt", "hit\n");
+        ASSERT_TRUE(run.Engine.CountFiles());
+        EXPECT_EQ(run.Stats.CountedFiles, 2);
+        EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\nresult <dir>/sub/b.txt 1\n");
+        EXPECT_EQ(run.Counters(), "searched 2 matched 2 matches 2 skipped 0 completed");
+
+        // Counted with other criteria or from another folder: the count is made again.
+        TSearchData otherSpecs = run.Data;
+        otherSpecs.FileSpecs = {"b*.*"};
+        const struct {
+            const char* name;
+            const TSearchData& data;
+            std::string base;
+        } others[] = {{"other criteria", otherSpecs, ""}, {"other folder", run.Data, "/"}};
+        for (const auto& other : others) {
+            run.Engine.SetCountAhead(finished(std::make_unique<TCountAhead>(other.data, other.base, threads)));
+            ASSERT_TRUE(run.Engine.CountFiles()) << other.name;
+            EXPECT_EQ(run.Stats.CountedFiles, 3) << other.name;
+            EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\nresult <dir>/new.txt 1\nresult <dir>/sub/b.txt 1\n")
+                << other.name;
+        }
+        std::filesystem::remove(dir.PathOf("new.txt"));
+    }
+    // A count ahead that nobody takes is stopped and waited for when its engine goes.
+    EngineRun run(dir);
+    run.Engine.SetCountAhead(std::make_unique<TCountAhead>(run.Data, "", 4));
 }
 
 TEST(TSearchEngine, AStopFromAnotherThreadDropsWhatTheWorkersHaveNotReported)
