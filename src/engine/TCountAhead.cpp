@@ -5,15 +5,18 @@
 
 #include "engine/TSearchEngine.h"
 
-TCountAhead::TCountAhead(const TSearchData& data, const std::string& baseFolder, unsigned threads)
-    : Data(data), Counter(std::make_unique<TSearchEngine>(Data, Results, Counted, Shell))
+TCountAhead::TCountAhead(const TSearchData& data, const std::string& baseFolder, unsigned threads,
+                         std::chrono::milliseconds keptFor)
+    : Data(data), Counter(std::make_unique<TSearchEngine>(Data, Results, Counted, Shell)), KeptFor(keptFor)
 {
     Counter->SetBaseFolder(baseFolder);
     Counter->SetThreads(threads);
     std::promise<bool> finished;
     Finished = finished.get_future();
-    Thread = std::jthread([engine = Counter.get(), finished = std::move(finished)]() mutable {
-        finished.set_value(engine->CountFiles());
+    Thread = std::jthread([this, finished = std::move(finished)]() mutable {
+        const bool whole = Counter->CountFiles();
+        Ended = std::chrono::steady_clock::now();
+        finished.set_value(whole);
     });
 }
 
@@ -33,6 +36,11 @@ bool TCountAhead::WaitFor(std::chrono::milliseconds wait)
 void TCountAhead::Stop()
 {
     Counter->StopSearch();
+}
+
+bool TCountAhead::Fresh() const
+{
+    return std::chrono::steady_clock::now() - Ended < KeptFor;
 }
 
 bool TCountAhead::Whole()

@@ -18,10 +18,13 @@ class TSearchEngine;
 // window building itself before the search its command line states. It counts with a copy of
 // the criteria, from the folder given; the engine it is handed to takes what it found for its
 // next count when the criteria and the folder are still the same, and counts again otherwise.
-// Like any count it tells nothing: no notification, no pending messages.
+// Like any count it tells nothing: no notification, no pending messages. A walk that ended long
+// before it is taken (the window waited for the user first) is not taken: the count is made again.
 class TCountAhead {
 public:
-    TCountAhead(const TSearchData& data, const std::string& baseFolder, unsigned threads);
+    // Its walk is taken at most `keptFor` after it ended.
+    TCountAhead(const TSearchData& data, const std::string& baseFolder, unsigned threads,
+                std::chrono::milliseconds keptFor = std::chrono::seconds(2));
     // Stops a count still running and waits for its thread.
     ~TCountAhead();
     TCountAhead(const TCountAhead&) = delete;
@@ -32,6 +35,8 @@ public:
     void Stop();
     // Once done: whether the count went through to its end.
     bool Whole();
+    // Once done: whether it ended recently enough to be taken.
+    bool Fresh() const;
     const TSearchData& Criteria() const { return Data; }
     const TSearchStats& Stats() const { return Counted; }
     TSearchEngine& Engine() { return *Counter; }
@@ -42,7 +47,9 @@ private:
     TSearchStats Counted;
     TNullShellInfo Shell;
     std::unique_ptr<TSearchEngine> Counter;
+    const std::chrono::milliseconds KeptFor;
     std::future<bool> Finished;
     bool WentThrough = false;
+    std::chrono::steady_clock::time_point Ended; // written by the thread before Finished is set
     std::jthread Thread;
 };

@@ -124,7 +124,7 @@ bool TSearchEngine::TakeCountAhead(TCountAhead& ahead)
         return true;
     }
     const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
-    if (!whole || !(ahead.Criteria() == Data) || counter.Counted.Base != base)
+    if (!whole || !ahead.Fresh() || !(ahead.Criteria() == Data) || counter.Counted.Base != base)
         return false;
     // What the count's own walk would have done to the list and the counters.
     Results.Clear();

@@ -669,23 +669,28 @@ TEST(TSearchEngine, ACountAheadServesTheCountThatFollowsWithTheSameCriteriaAndFo
         run.Engine.SetThreads(threads);
         // Taken: the search searches what the count ahead walked, as after a count of its own,
         // so a file made since is neither counted nor searched.
-        run.Engine.SetCountAhead(finished(std::make_unique<TCountAhead>(run.Data, "", threads)));
+        run.Engine.SetCountAhead(
+            finished(std::make_unique<TCountAhead>(run.Data, "", threads, std::chrono::seconds(60))));
         dir.WriteFile("new.txt", "hit\n");
         ASSERT_TRUE(run.Engine.CountFiles());
         EXPECT_EQ(run.Stats.CountedFiles, 2);
         EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\nresult <dir>/sub/b.txt 1\n");
         EXPECT_EQ(run.Counters(), "searched 2 matched 2 matches 2 skipped 0 completed");
 
-        // Counted with other criteria or from another folder: the count is made again.
+        // Counted with other criteria, from another folder or too long ago: the count is made again.
         TSearchData otherSpecs = run.Data;
         otherSpecs.FileSpecs = {"b*.*"};
         const struct {
             const char* name;
             const TSearchData& data;
             std::string base;
-        } others[] = {{"other criteria", otherSpecs, ""}, {"other folder", run.Data, "/"}};
+            std::chrono::milliseconds keptFor;
+        } others[] = {{"other criteria", otherSpecs, "", std::chrono::seconds(60)},
+                      {"other folder", run.Data, "/", std::chrono::seconds(60)},
+                      {"ended too long ago", run.Data, "", std::chrono::milliseconds(0)}};
         for (const auto& other : others) {
-            run.Engine.SetCountAhead(finished(std::make_unique<TCountAhead>(other.data, other.base, threads)));
+            run.Engine.SetCountAhead(
+                finished(std::make_unique<TCountAhead>(other.data, other.base, threads, other.keptFor)));
             ASSERT_TRUE(run.Engine.CountFiles()) << other.name;
             EXPECT_EQ(run.Stats.CountedFiles, 3) << other.name;
             EXPECT_EQ(run.Search(), "result <dir>/a.txt 1\nresult <dir>/new.txt 1\nresult <dir>/sub/b.txt 1\n")
