@@ -30,12 +30,16 @@ struct TFileJob {
     std::string ZipName;
     std::string MemberName;
 
-    // The file's record; moved into Found when the scan records a match.
+    // The file's record; moved into Found when the scan records a match. A record the search
+    // pass found nothing in is let go on the worker that made it, where freeing it is cheap;
+    // its size stays in Size.
     std::unique_ptr<TFileData> Record;
+    int64_t Size = 0;
     // Null when the file passed the filters, otherwise why it is skipped.
     const char* SkipReason = nullptr;
     int64_t Matches = 0;
     TFileList Found;
 
-    TFileData& File() { return Found.Count() > 0 ? Found.Item(0) : *Record; }
+    // The record, wherever it is; null once let go.
+    TFileData* File() { return Found.Count() > 0 ? &Found.Item(0) : Record.get(); }
 };

@@ -72,8 +72,9 @@ bool ChangedSinceCount(const TFileData& record)
 }
 
 // Jobs handed out and not reported yet, per worker: enough to keep every worker busy while the
-// calling thread reports, few enough that waiting results take little memory.
-constexpr std::size_t JobsPerWorker = 64;
+// calling thread reports or lists a folder of a thousand files (with fewer, the workers run dry
+// and sleep thousands of times a search), few enough that waiting results take little memory.
+constexpr std::size_t JobsPerWorker = 256;
 // Each job waiting holds its folder open: on a machine with many cores, a tree of one file a
 // folder must stay well under the usual limit of 1,024 open files.
 constexpr std::size_t MaxJobs = 512;
@@ -470,8 +471,12 @@ void TSearchEngine::RunJob(TFileJob& job, TFileSearcher& searcher, const std::fu
     }
     TRecordSink sink(*job.Record, Notify.KeepMatchedLines, pending);
     job.Matches = searcher.Scan(*job.Record, sink, StopRequested);
-    if (!job.Record->Matches.empty())
+    if (!job.Record->Matches.empty()) {
         job.Found.Add(std::move(job.Record));
+    } else if (job.Source != TFileJob::TSource::Again) {
+        job.Size = job.Record->Size;
+        job.Record.reset();
+    }
 }
 
 void TSearchEngine::Submit(std::unique_ptr<TFileJob> job)
@@ -518,28 +523,30 @@ void TSearchEngine::ReportAll()
 
 void TSearchEngine::Report(TFileJob& job)
 {
-    TFileData& record = job.File();
     if (job.Source == TFileJob::TSource::Again) {
+        const TFileData& record = *job.File();
         ++Searched;
         Bytes += static_cast<double>(record.Size);
         CurrentFolder = record.Folder;
         CurrentFile = record.FileName;
     } else {
-        record.DescribeWith(Shell);
+        TFileData* record = job.File();
+        if (record)
+            record->DescribeWith(Shell);
         CurrentFolder = job.Folder;
         if (job.SkipReason) {
             ++Skipped;
             // The counting pass keeps its notes to itself: the search pass gives them.
             if (SearchPass && Data.ShowLog && Notify.SkipNote)
-                Notify.SkipNote("Skipped: " + record.FullPath + ", " + job.SkipReason);
+                Notify.SkipNote("Skipped: " + record->FullPath + ", " + job.SkipReason);
             ReportProgress();
         } else if (!SearchPass) {
             ++Stats.CountedFiles;
             ProcessPendingMessage();
         } else {
-            CurrentFile = record.FileName;
+            CurrentFile = record ? record->FileName : job.Name;
             ++Searched;
-            Bytes += static_cast<double>(record.Size);
+            Bytes += static_cast<double>(record ? record->Size : job.Size);
             ReportProgress();
         }
         if (!SearchPass) {
