@@ -447,6 +447,23 @@ private slots:
         QVERIFY(!H.Enabled(*form, "StopButton"));
     }
 
+    void aCommandLineSearchCountsAsASearchStartedInTheWindowDoes()
+    {
+        // The window counts the files of its command line's search while it builds itself; what
+        // the user sees is what a count of its own gives.
+        auto form = H.MakeForm({"/C", "needle", "*.txt", Bytes(TreePath())});
+        H.Start(*form);
+        QCOMPARE(form->StartupResult(), 3);
+        QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
+        const int counted = form->ProgressBar().maximum();
+        const QStringList rows = H.RowNames(*form);
+        QVERIFY(form->SearchData().CountFilesFirst);
+        form->Searches().Start();
+        QCOMPARE(form->ProgressBar().maximum(), counted);
+        QCOMPARE(H.RowNames(*form), rows);
+        QCOMPARE(rows, (QStringList{"A.txt", "b.txt", "e.txt"}));
+    }
+
     void stopDuringCountingRunsNoSearchPass()
     {
         for (int i = 0; i < 50; ++i)
