@@ -5,7 +5,7 @@
 # run per query, after checking that every tool reports the same number of lines; then the
 # window (offscreen, closing itself after its search) with and without its counting pass beside
 # the console, with its start-up on an empty folder, and the peak memory of a console search of the
-# tree.
+# tree, of the big file and of a file of over 2 GB.
 #
 # Usage: bench/engine-compare.sh [runs]
 #   corpus folder: $QUARNEL_CORPUS (default /tmp/quarnel-corpus); build folder: $QUARNEL_BUILD
@@ -138,5 +138,13 @@ printf '| less the start-up (%.3f s on an empty folder) | | %.3f | %.3f | %s | %
 # --- Memory -------------------------------------------------------------------------------------
 rss() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ { print $2 }'; }
 echo
+# A file of over 2 GB, the big file four times, shows that memory follows the block size and
+# not the file's size.
+huge="$corpus/huge/all4.txt"
+if [ ! -s "$huge" ]; then
+  mkdir -p "$(dirname "$huge")"
+  for _ in 1 2 3 4; do cat "$big"; done >"$huge.part" && mv "$huge.part" "$huge"
+fi
 echo "Peak RSS of a console search of the tree (PM_RESUME): $(( $(rss "$quarnel" -r -c- -m PM_RESUME '*.*' .) / 1024 )) MB;" \
-  "of the 500 MB file: $(cd "$(dirname "$big")" && echo $(( $(rss "$quarnel" -c- -m PM_RESUME all.txt .) / 1024 ))) MB"
+  "of the 500 MB file: $(cd "$(dirname "$big")" && echo $(( $(rss "$quarnel" -c- -m PM_RESUME all.txt .) / 1024 ))) MB;" \
+  "of the $(( $(stat -c %s "$huge") / 1048576 )) MB file: $(cd "$(dirname "$huge")" && echo $(( $(rss "$quarnel" -c- -m PM_RESUME all4.txt .) / 1024 ))) MB"
