@@ -80,8 +80,23 @@ std::unique_ptr<TCountAhead> TSearchCommand::CountAheadFor(const TSearchData& se
     TSearchData data = settled;
     data.SearchAgain = false;
     std::string parameterPath;
-    if (data.ParseCommandLine(arguments, parameterPath, currentFolder) != TSearchData::RunSearchNow ||
-        !data.CountFilesFirst)
+    switch (data.ParseCommandLine(arguments, parameterPath, currentFolder)) {
+    case TSearchData::RunSearchNow:
+        break;
+    case TSearchData::LoadParameterFile: {
+        // As RunFromCommandLine reads it; a result set or a file it cannot read runs no search.
+        if (parameterPath.empty() || TResultSetFile::IsResultSetName(parameterPath) ||
+            ::access(parameterPath.c_str(), R_OK) != 0)
+            return nullptr;
+        TProfile profile;
+        profile.FileName = parameterPath;
+        data.LoadFromProfile(profile);
+        break;
+    }
+    default:
+        return nullptr;
+    }
+    if (!data.CountFilesFirst)
         return nullptr;
     return std::make_unique<TCountAhead>(data, currentFolder, 0);
 }

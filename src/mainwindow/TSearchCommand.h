@@ -62,9 +62,10 @@ public:
     // the program data asks for it. Returns what TSearchData::ParseCommandLine said.
     int RunFromCommandLine(const std::vector<std::string>& arguments, const std::string& currentFolder,
                            TProfile& parameterFile);
-    // When the command line states a search that counts its files first, starts that count on a
-    // thread of its own, from the criteria `settled` the command line applies to; hand it to the
-    // engine, whose count takes it if nothing changed in between. Null otherwise.
+    // When the command line states a search that counts its files first, or names a parameter
+    // file of one, starts that count on a thread of its own, from the criteria `settled` the
+    // command line applies to; hand it to the engine, whose count takes it if nothing changed in
+    // between. Null otherwise.
     static std::unique_ptr<TCountAhead> CountAheadFor(const TSearchData& settled, const std::vector<std::string>& arguments,
                                                       const std::string& currentFolder);
     // Runs one search as the search data says; nothing while the window is busy.

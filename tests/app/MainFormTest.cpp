@@ -133,6 +133,29 @@ private:
         }
     }
 
+    // A parameter file in the tree that searches it for "needle" in *.txt, with sub-folders.
+    void WriteParameterFile(const char* name, bool countFirst)
+    {
+        TSearchData stored;
+        stored.SearchString = "needle";
+        stored.SetFileSpecs("*.txt");
+        stored.SetFolders("\"" + Bytes(TreePath()) + "\"");
+        stored.RecurseSubdirs = true;
+        stored.CountFilesFirst = countFirst;
+        TProfile profile;
+        profile.FileName = Bytes(TreePath() + "/" + name);
+        stored.SaveToProfile(profile);
+    }
+
+    // A command line with @TREE@ standing for the tree's folder.
+    std::vector<std::string> TreeArguments(const QStringList& args)
+    {
+        std::vector<std::string> arguments;
+        for (QString arg : args)
+            arguments.push_back(Bytes(arg.replace(QStringLiteral("@TREE@"), TreePath())));
+        return arguments;
+    }
+
 private slots:
     void init()
     {
@@ -201,21 +224,8 @@ private slots:
         QFETCH(QStringList, dialogs);
         QFETCH(bool, searched);
 
-        // A parameter file that searches the tree for "needle" in *.txt, with sub-folders.
-        {
-            TSearchData stored;
-            stored.SearchString = "needle";
-            stored.SetFileSpecs("*.txt");
-            stored.SetFolders("\"" + Bytes(TreePath()) + "\"");
-            stored.RecurseSubdirs = true;
-            TProfile profile;
-            profile.FileName = Bytes(TreePath() + "/my.par");
-            stored.SaveToProfile(profile);
-        }
-        std::vector<std::string> arguments;
-        for (QString arg : args)
-            arguments.push_back(Bytes(arg.replace(QStringLiteral("@TREE@"), TreePath())));
-        auto form = H.MakeForm(arguments);
+        WriteParameterFile("my.par", false);
+        auto form = H.MakeForm(TreeArguments(args));
         form->ProgramData().ExpertMode = expert;
         form->ProgramData().ShowDlgOnStart = dialogOnStart;
         H.Start(*form);
@@ -447,13 +457,21 @@ private slots:
         QVERIFY(!H.Enabled(*form, "StopButton"));
     }
 
+    void aCommandLineSearchCountsAsASearchStartedInTheWindowDoes_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("whole search") << QStringList{"/C", "needle", "*.txt", "@TREE@"};
+        QTest::newRow("parameter file") << QStringList{"/F@TREE@/count.par"};
+    }
+
     void aCommandLineSearchCountsAsASearchStartedInTheWindowDoes()
     {
         // The window counts the files of its command line's search while it builds itself; what
         // the user sees is what a count of its own gives.
-        auto form = H.MakeForm({"/C", "needle", "*.txt", Bytes(TreePath())});
+        QFETCH(QStringList, args);
+        WriteParameterFile("count.par", true);
+        auto form = H.MakeForm(TreeArguments(args));
         H.Start(*form);
-        QCOMPARE(form->StartupResult(), 3);
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
         const int counted = form->ProgressBar().maximum();
         const QStringList rows = H.RowNames(*form);
