@@ -12,9 +12,9 @@
 #include <thread>
 #include <utility>
 
+#include "engine/TCountAhead.h"
 #include "engine/TDirectoryLister.h"
 #include "engine/TFileFilter.h"
-#include "engine/TCountAhead.h"
 #include "engine/TFileSearcher.h"
 #include "engine/TOpenFolder.h"
 #include "engine/TRecordSink.h"
