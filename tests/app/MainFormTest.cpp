@@ -473,6 +473,7 @@ private slots:
         auto form = H.MakeForm(TreeArguments(args));
         H.Start(*form);
         QCOMPARE(form->StatusBar().PanelText(0), QStringLiteral("Search complete"));
+        H.Snapshot(*form, "command-line-count");
         const int counted = form->ProgressBar().maximum();
         const QStringList rows = H.RowNames(*form);
         QVERIFY(form->SearchData().CountFilesFirst);
