@@ -116,23 +116,22 @@ bool TSearchEngine::TakeCountAhead(TCountAhead& ahead)
     }
     const bool whole = ahead.Whole();
     TSearchEngine& counter = ahead.Engine();
-    if (StopRequested) {
-        // Stopped while waiting: as a count stopped on this thread, it leaves no walk to search.
-        Results.Clear();
-        Stats.CountedFiles = ahead.Stats().CountedFiles;
-        Stats.Completed = false;
-        Counted = {};
-        return true;
-    }
-    const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
-    if (!whole || !ahead.Fresh() || !(ahead.Criteria() == Data) || counter.Counted.Base != base)
+    const bool taken = !StopRequested && whole && ahead.Fresh() && ahead.Criteria() == Data &&
+                       counter.Counted.Base == RunBaseFolder();
+    if (!StopRequested && !taken)
         return false;
-    // What the count's own walk would have done to the list and the counters.
+    // What the count's own walk would have done to the list and the counters; stopped while
+    // waiting, it leaves no walk to search, as a count stopped on this thread.
     Results.Clear();
     Stats.CountedFiles = ahead.Stats().CountedFiles;
-    Stats.Completed = ahead.Stats().Completed;
-    Counted = std::move(counter.Counted);
+    Stats.Completed = taken && ahead.Stats().Completed;
+    Counted = taken ? std::move(counter.Counted) : TCountedWalk{};
     return true;
+}
+
+std::string TSearchEngine::RunBaseFolder() const
+{
+    return BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
 }
 
 bool TSearchEngine::CountFiles()
@@ -148,7 +147,7 @@ bool TSearchEngine::CountFiles()
     // Only a whole walk can stand for the next search's walk.
     Counted.Ready = !StopRequested && !Data.SearchAgain;
     if (Counted.Ready) {
-        Counted.Base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+        Counted.Base = RunBaseFolder();
         Counted.Folders = Data.Folders;
         Counted.Specs = Data.FileSpecs;
         Counted.Recurse = Data.RecurseSubdirs;
@@ -195,7 +194,7 @@ void TSearchEngine::Run()
     Today = TDateTime::Today().DayNumber();
     Searcher = std::make_unique<TFileSearcher>(Data, Today);
     FolderBudget = TOpenFolder::Budget();
-    const std::string base = BaseFolder.empty() ? CurrentProcessFolder() : BaseFolder;
+    const std::string base = RunBaseFolder();
     // The calling thread's own scans handle pending messages between lines; the workers' never do.
     if (const unsigned threads = ThreadCount(); threads > 1) {
         WorkerSearchers.clear();

@@ -107,6 +107,8 @@ private:
     // Waits for the count ahead, handling pending messages and passing a stop on, and takes
     // what it found. False when it does not stand for this count.
     bool TakeCountAhead(TCountAhead& ahead);
+    // The folder relative root folders are resolved against in this run.
+    std::string RunBaseFolder() const;
     void SearchAgain();
     void SearchCounted();
     void SearchFolder(const std::string& folder);
